@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <glm/glm.hpp>
+#include <memory>
+#include <vector>
+
+#include "render/BillboardPass.h"
+#include "render/DebugPass.h"
+#include "render/PhongPass.h"
+#include "render/ShadowCubeMap.h"
+#include "render/ShadowPass.h"
+#include "render/SkyboxPass.h"
+#include "render/WaterPass.h"
+
+struct Camera;
+struct PointLight;
+struct Skybox;
+struct WaterSurface;
+struct WaterTargets;
+class SceneObject;
+
+// Owns the passes and draws one frame: shadow stage, water stage, main stage, sky box.
+class Renderer {
+  public:
+    Renderer(int32_t width, int32_t height);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Entry 0 of drawList carries the light; null entries are skipped. The camera's view is mirrored
+    // for the reflection image and restored bit for bit before returning.
+    void render(Camera& camera, const PointLight& light, const std::vector<SceneObject*>& drawList,
+                std::vector<WaterSurface>& waterSurfaces, const Skybox& skybox, const WaterTargets& waterTargets);
+
+    int32_t width = 0;
+    int32_t height = 0;
+    std::unique_ptr<PhongPass> phongPass;
+    std::unique_ptr<BillboardPass> billboardPass;
+    std::unique_ptr<WaterPass> waterPass;
+    std::unique_ptr<SkyboxPass> skyboxPass;
+    std::unique_ptr<ShadowPass> shadowPass;
+    ShadowCubeMap* shadowCubeMap = nullptr; // owned; created and destroyed with the renderer
+    std::unique_ptr<DebugPass> debugPass;
+
+  private:
+    void rebuildRequestedPass();
+    void renderShadowStage(const PointLight& light, const std::vector<SceneObject*>& drawList);
+    void renderWaterStage(Camera& camera, const PointLight& light, const std::vector<SceneObject*>& drawList,
+                          const WaterTargets& waterTargets);
+    void renderMainStage(const Camera& camera, const PointLight& light, const std::vector<SceneObject*>& drawList,
+                         std::vector<WaterSurface>& waterSurfaces, const WaterTargets& waterTargets);
+};

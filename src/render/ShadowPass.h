@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <glm/glm.hpp>
+#include <vector>
+
+struct PointLight;
+struct ShaderProgram;
+class SceneObject;
+
+// Depth of one object into all six faces of the bound cube framebuffer in one draw: the geometry
+// stage sends every triangle to each face.
+class ShadowPass {
+  public:
+    ShadowPass(); // builds "Shadow" with its geometry stage
+    ~ShadowPass();
+    ShadowPass(const ShadowPass&) = delete;
+    ShadowPass& operator=(const ShadowPass&) = delete;
+
+    void draw(const PointLight& light, SceneObject& object);
+
+    ShaderProgram* program = nullptr;
+    std::vector<int32_t> faceMatrixLocations; // "shadowMatrices[0]" .. "shadowMatrices[5]"
+    int32_t lightPosLocation = -1;
+    glm::mat4 lightProjection{1.0f};
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// Collects everything written to std::cout while it lives.
+class CoutCapture {
+  public:
+    CoutCapture() : previous_(std::cout.rdbuf(buffer_.rdbuf())) {}
+    ~CoutCapture() { std::cout.rdbuf(previous_); }
+    CoutCapture(const CoutCapture&) = delete;
+    CoutCapture& operator=(const CoutCapture&) = delete;
+
+    std::string text() const { return buffer_.str(); }
+    // The output split at line feeds; a final line without a line feed is kept.
+    std::vector<std::string> lines() const;
+
+  private:
+    std::ostringstream buffer_;
+    std::streambuf* previous_;
+};

@@ -1,0 +1,83 @@
+#include "GlTest.h"
+
+#include <GLFW/glfw3.h>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::vector<std::string> collectedErrors;
+
+void GLAPIENTRY onDebugMessage(GLenum /*source*/, GLenum type, GLuint /*id*/, GLenum severity, GLsizei length,
+                               const GLchar* message, const void* /*user*/) {
+    if (type == GL_DEBUG_TYPE_ERROR || severity == GL_DEBUG_SEVERITY_HIGH)
+        collectedErrors.emplace_back(message, static_cast<size_t>(length));
+}
+
+GLFWwindow* createHiddenWindow() {
+    if (!glfwInit()) {
+        std::fprintf(stderr, "GL tests need a display (run them under xvfb-run)\n");
+        std::abort();
+    }
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 5);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
+    GLFWwindow* window = glfwCreateWindow(320, 240, "GL test", nullptr, nullptr);
+    if (!window) {
+        std::fprintf(stderr, "could not create an OpenGL 4.5 core window\n");
+        std::abort();
+    }
+    glfwMakeContextCurrent(window);
+    glewExperimental = GL_TRUE;
+    if (glewInit() != GLEW_OK) {
+        std::fprintf(stderr, "glewInit failed\n");
+        std::abort();
+    }
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(onDebugMessage, nullptr);
+    drainGlErrors();
+    // Terminate at exit so the driver's own teardown runs before the leak checker looks.
+    std::atexit([] { glfwTerminate(); });
+    return window;
+}
+
+} // namespace
+
+GLFWwindow* GlTest::window() {
+    static GLFWwindow* const instance = createHiddenWindow();
+    return instance;
+}
+
+const std::vector<std::string>& GlTest::debugErrors() { return collectedErrors; }
+
+void GlTest::clearDebugErrors() { collectedErrors.clear(); }
+
+void GlTest::SetUp() {
+    glfwMakeContextCurrent(window());
+    drainGlErrors();
+    clearDebugErrors();
+}
+
+void GlTest::TearDown() {
+    EXPECT_EQ(drainGlErrors(), std::vector<std::string>{});
+    EXPECT_EQ(debugErrors(), std::vector<std::string>{});
+}
+
+std::vector<std::string> drainGlErrors() {
+    std::vector<std::string> errors;
+    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
+        char text[32];
+        std::snprintf(text, sizeof text, "GL error 0x%04X", error);
+        errors.emplace_back(text);
+    }
+    return errors;
+}
+
+GLint glInteger(GLenum name) {
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
