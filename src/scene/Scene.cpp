@@ -53,6 +53,11 @@ Scene::~Scene() {
 }
 
 void Scene::assembleScene() {
+    assembleObjects();
+    skybox = createSkybox();
+}
+
+void Scene::assembleObjects() {
     // Without the particle plane the orb simply throws no particles.
     if (Mesh* plane = sceneMesh("plane.obj"))
         emitter = std::make_unique<ParticleEmitter>(plane, MaxParticles, SpawnRate, ParticleLife);
@@ -72,7 +77,6 @@ void Scene::assembleScene() {
         waterSurfaces.reserve(1);
         waterSurfaces.emplace_back(water);
     }
-    skybox = createSkybox();
 }
 
 void Scene::release() {

@@ -27,6 +27,13 @@ class Scene {
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;
 
+    // The objects of the world, from the models in the mesh table: the particle emitter, the orb and the
+    // meteor, drawList and the water surface. A model missing from the table is reported once and its
+    // object left out (a null drawList entry, no water surface, no emitter) or, for the two effect
+    // objects, made without it. Calls no OpenGL, so a world can be assembled from meshes that have no GPU
+    // buffers.
+    void assembleObjects();
+
     std::unique_ptr<Renderer> renderer;
     Camera camera;                      // the main camera
     PointLight* currentLight = nullptr; // the active effect object's light, set by every update
