@@ -15,23 +15,28 @@ FIBITMAP* loadBitmap(const std::string& path) {
     return FreeImage_Load(format, path.c_str(), 0);
 }
 
-// The face as FreeImage's 24-bit BGR layout, which is what the cube-map upload reads. Faces of another
-// depth are converted (the upload would otherwise read them with the wrong pixel size); null when the
-// image type has no 24-bit form.
-FIBITMAP* as24Bits(FIBITMAP* bitmap) {
-    if (FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24)
-        return bitmap;
-    FIBITMAP* converted = FreeImage_ConvertTo24Bits(bitmap);
-    FreeImage_Unload(bitmap);
-    return converted;
+// The face as FreeImage's 24-bit BGR layout, which is what the cube-map upload reads, or null when it
+// cannot be used. Faces of another depth are converted (the upload would otherwise read them with the
+// wrong pixel size). A face that is not square is refused like an unreadable one: OpenGL would reject it
+// and leave an error behind for some unrelated check to trip over.
+FIBITMAP* loadCubeFace(const std::string& path) {
+    FIBITMAP* bitmap = loadBitmap(path);
+    if (bitmap && !(FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24)) {
+        FIBITMAP* converted = FreeImage_ConvertTo24Bits(bitmap); // null when the type has no 24-bit form
+        FreeImage_Unload(bitmap);
+        bitmap = converted;
+    }
+    if (bitmap && FreeImage_GetWidth(bitmap) != FreeImage_GetHeight(bitmap)) {
+        FreeImage_Unload(bitmap);
+        bitmap = nullptr;
+    }
+    return bitmap;
 }
 
-// One face of the bound cube map. A face that cannot be read becomes an empty 0 x 0 image: the cube map
+// One face of the bound cube map. A face that cannot be used becomes an empty 0 x 0 image: the cube map
 // is then incomplete and samples as black, which is visible but harmless.
 void uploadCubeFace(GLenum target, const std::string& path) {
-    FIBITMAP* bitmap = loadBitmap(path);
-    if (bitmap)
-        bitmap = as24Bits(bitmap);
+    FIBITMAP* bitmap = loadCubeFace(path);
     const GLsizei width = bitmap ? static_cast<GLsizei>(FreeImage_GetWidth(bitmap)) : 0;
     const GLsizei height = bitmap ? static_cast<GLsizei>(FreeImage_GetHeight(bitmap)) : 0;
     const void* pixels = bitmap ? FreeImage_GetBits(bitmap) : nullptr;
