@@ -33,7 +33,7 @@ glm::dvec3 paintLava(const glm::dvec3& p, const glm::dvec3&, double, double) {
 void writeLava(Output& out) {
     const RadialSurface sphere([](const glm::dvec3& p) { return glm::length(p) - 1.0; }, glm::dvec3(0.0), 1.5,
                                32, 16, false);
-    out.texture("lava.png", sphere.paint(512, 256, paintLava), false);
+    out.texture("lava.png", sphere.paint(512, 256, paintLava, 1), false);
     out.collada("lava.dae", sphere.mesh(), "Lava", "lava.png",
                 {{"Orb", glm::translate(glm::dmat4(1.0), glm::dvec3(0.0, layout::OrbHomeHeight, 0.0))}});
 }

@@ -177,7 +177,7 @@ double facingCentre(const glm::dvec2& spot) {
 
 void writeMonkeys(Output& out) {
     const RadialSurface chimpHead(chimp, {0.0, 0.45, 0.02}, 0.9, 40, 28);
-    out.texture("fur.png", chimpHead.paint(512, 256, paintChimp), false);
+    out.texture("fur.png", chimpHead.paint(512, 256, paintChimp, 2), false);
     std::vector<Instance> ring;
     for (int k = 0; k < layout::RingCount; ++k) {
         // Half a step off the axes, so the way east to the bridge runs between two heads.
@@ -189,7 +189,7 @@ void writeMonkeys(Output& out) {
     out.collada("monkey.dae", chimpHead.mesh(), "Chimp", "fur.png", ring);
 
     const RadialSurface idolHead(idol, {0.0, 0.5, 0.08}, 1.0, 44, 30);
-    out.texture("gold.png", idolHead.paint(512, 256, paintIdol), false);
+    out.texture("gold.png", idolHead.paint(512, 256, paintIdol, 2), false);
     const double idolScales[3] = {1.0, 1.15, 1.0};
     std::vector<Instance> idols;
     for (int k = 0; k < 3; ++k) {
@@ -200,7 +200,7 @@ void writeMonkeys(Output& out) {
     out.collada("monkey2.dae", idolHead.mesh(), "Idol", "gold.png", idols);
 
     const RadialSurface statueHead(statue, {0.0, 0.85, 0.02}, 1.3, 40, 34);
-    out.texture("stone.png", statueHead.paint(512, 256, paintStatue), false);
+    out.texture("stone.png", statueHead.paint(512, 256, paintStatue, 1), false);
     std::vector<Instance> statues;
     for (int k = 0; k < 2; ++k) {
         const glm::dvec2 spot = layout::StatueSpots[k];

@@ -121,12 +121,11 @@ glm::dvec3 RadialSurface::normalAt(double u, double v) const {
                                    ft));
 }
 
-Image RadialSurface::paint(
-    int width, int height,
-    const std::function<glm::dvec3(const glm::dvec3&, const glm::dvec3&, double, double)>& paint) const {
+Image RadialSurface::paint(int width, int height, const Painter& paint, int samples) const {
     Image image(width, height);
     image.fill(
-        [&](double u, double v) { return glm::dvec4(paint(pointAt(u, v), normalAt(u, v), u, v), 1.0); }, 2);
+        [&](double u, double v) { return glm::dvec4(paint(pointAt(u, v), normalAt(u, v), u, v), 1.0); },
+        samples);
     return image;
 }
 

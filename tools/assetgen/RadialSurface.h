@@ -22,10 +22,9 @@ struct RadialSurface {
     // The surface point and normal at texture coordinate (u, v), interpolated across the grid.
     glm::dvec3 pointAt(double u, double v) const;
     glm::dvec3 normalAt(double u, double v) const;
-    // Fills a texture by calling paint(point, normal, u, v) for samples across it.
-    Image
-    paint(int width, int height,
-          const std::function<glm::dvec3(const glm::dvec3&, const glm::dvec3&, double, double)>& paint) const;
+    // Fills a texture by calling paint(point, normal, u, v) at samples × samples points per texel.
+    using Painter = std::function<glm::dvec3(const glm::dvec3&, const glm::dvec3&, double, double)>;
+    Image paint(int width, int height, const Painter& paint, int samples) const;
 
   private:
     // Grid parameters to directions.

@@ -79,9 +79,9 @@ glm::dvec3 background(const glm::dvec3& d) {
     const double dust = noise::fbm3(d * 3.0, Seed, 5);
     const double clouds = noise::fbm3(d * 1.7 + 5.0, Seed + 1, 5);
     glm::dvec3 c(0.006, 0.008, 0.022);
-    c += glm::dvec3(0.09, 0.08, 0.11) * band * noise::smoothstep(-0.35, 0.5, dust);
-    c += glm::dvec3(0.16, 0.04, 0.2) * noise::smoothstep(0.1, 0.6, clouds) * (0.6 + 0.4 * dust);
-    c += glm::dvec3(0.02, 0.12, 0.14) * noise::smoothstep(0.15, 0.65, -clouds) * (0.5 + 0.5 * dust);
+    c += glm::dvec3(0.14, 0.13, 0.17) * band * noise::smoothstep(-0.35, 0.5, dust);
+    c += glm::dvec3(0.26, 0.06, 0.32) * noise::smoothstep(0.1, 0.6, clouds) * (0.6 + 0.4 * dust);
+    c += glm::dvec3(0.03, 0.19, 0.22) * noise::smoothstep(0.15, 0.65, -clouds) * (0.5 + 0.5 * dust);
     return c;
 }
 

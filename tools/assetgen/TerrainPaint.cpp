@@ -97,7 +97,7 @@ glm::dvec3 groundAt(double x, double z, double h, const glm::dvec3& normal,
     const double rockiness =
         std::max(noise::smoothstep(0.3, 0.5, slope + 0.12 * fine) * noise::smoothstep(-0.9, -0.3, h),
                  noise::smoothstep(1.15, 1.6, h + 0.2 * fine));
-    const noise::Cells cracks = noise::cells2(x * 3.0, z * 3.0, Seed + 3);
+    const noise::Cells cracks = noise::cells2(x * 5.0, z * 5.0, Seed + 3);
     glm::dvec3 rock = glm::mix(RockDark, RockLight, 0.35 + 0.45 * cracks.id + 0.2 * fine);
     if (cracks.second - cracks.nearest < 0.06)
         rock = RockDark * 0.8;

@@ -3,6 +3,7 @@
 #include "Scene.h"
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -31,42 +32,56 @@ TriMesh waterSheet() {
 
 // One tileable height field of small waves drives both water maps, so the distortion and the
 // highlights agree: the du/dv map holds its slope, the normal map the matching surface normal.
-struct Waves {
-    static constexpr int Period = 8; // lattice cells across the tile
-    double height(double u, double v) const {
-        double h = 0.55 * noise::fbm2(u * Period, v * Period, Seed, 4, Period);
-        // Two long swells along different directions, each a whole number of waves per tile.
-        h += 0.25 * std::sin(2.0 * Pi * (3.0 * u + 1.0 * v));
-        h += 0.2 * std::sin(2.0 * Pi * (-1.0 * u + 4.0 * v) + 1.3);
-        return h;
-    }
-    // Slope in height units per tile, by central differences one texel wide.
-    glm::dvec2 slope(double u, double v, double texel) const {
-        return glm::dvec2(height(u + texel, v) - height(u - texel, v),
-                          height(u, v + texel) - height(u, v - texel)) /
-               (2.0 * texel);
-    }
-};
+double waveHeight(double u, double v) {
+    const int period = 4; // lattice cells across the tile
+    double h = 0.6 * noise::fbm2(u * period, v * period, Seed, 3, period);
+    // Two long swells along different directions, each a whole number of waves per tile.
+    h += 0.2 * std::sin(2.0 * Pi * (3.0 * u + 1.0 * v));
+    h += 0.15 * std::sin(2.0 * Pi * (-1.0 * u + 4.0 * v) + 1.3);
+    return h;
+}
 
+// The slope at every texel by central differences (wrapping), scaled so the steepest is 1.
+std::vector<glm::dvec2> waveSlopes(int size) {
+    std::vector<double> heights(static_cast<size_t>(size) * size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            heights[static_cast<size_t>(y) * size + x] = waveHeight((x + 0.5) / size, (y + 0.5) / size);
+    const auto at = [&](int x, int y) {
+        return heights[static_cast<size_t>((y + size) % size) * size +
+                       static_cast<size_t>((x + size) % size)];
+    };
+    std::vector<glm::dvec2> slopes;
+    double steepest = 1e-9;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            slopes.emplace_back(at(x + 1, y) - at(x - 1, y), at(x, y + 1) - at(x, y - 1));
+            steepest = std::max(steepest, glm::length(slopes.back()));
+        }
+    }
+    for (glm::dvec2& s : slopes)
+        s /= steepest;
+    return slopes;
+}
+
+// Red and green hold the slope around 0.5, using nearly the whole byte range; the shader scales it.
 Image dudvMap(int size) {
-    const Waves waves;
+    const std::vector<glm::dvec2> slopes = waveSlopes(size);
     Image image(size, size);
-    image.fill([&](double u, double v) {
-        const glm::dvec2 s = waves.slope(u, v, 1.0 / size) * 0.025;
-        return glm::dvec4(0.5 + s.x, 0.5 + s.y, 0.0, 1.0);
-    });
+    for (size_t i = 0; i < slopes.size(); ++i)
+        image.pixels[i] = glm::dvec4(0.5 + 0.47 * slopes[i].x, 0.5 + 0.47 * slopes[i].y, 0.0, 1.0);
     return image;
 }
 
-// Tangent-space normals with blue up: red and green carry the x and z tilt, 0.5 meaning none.
+// Tangent-space normals with blue up: red and green carry the tilt along u and v, 0.5 meaning none.
+// The steepest waves lean about 30 degrees.
 Image normalMap(int size) {
-    const Waves waves;
+    const std::vector<glm::dvec2> slopes = waveSlopes(size);
     Image image(size, size);
-    image.fill([&](double u, double v) {
-        const glm::dvec2 s = waves.slope(u, v, 1.0 / size) * 0.02;
-        const glm::dvec3 n = glm::normalize(glm::dvec3(-s.x, -s.y, 1.0));
-        return glm::dvec4(n * 0.5 + 0.5, 1.0);
-    });
+    for (size_t i = 0; i < slopes.size(); ++i) {
+        const glm::dvec3 n = glm::normalize(glm::dvec3(-slopes[i] * 0.58, 1.0));
+        image.pixels[i] = glm::dvec4(n * 0.5 + 0.5, 1.0);
+    }
     return image;
 }
 
