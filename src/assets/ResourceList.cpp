@@ -3,20 +3,17 @@
 #include "app/Console.h"
 #include "assets/ResourceCatalogue.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 
+// A byte of 0x80 and above, or a zero byte, is in no position of the set.
 bool isListNameCharacter(char c) {
-    // Through unsigned char so that bytes of 0x80 and above fall outside every range.
-    const unsigned char u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') || u == '-' || (u >= '.' && u <= '_');
+    return ListNameCharacters.find(c) != std::string_view::npos;
 }
 
 std::string listEntryName(const std::string& line) {
-    size_t length = 0;
-    while (length < line.size() && isListNameCharacter(line[length]))
-        ++length;
-    return line.substr(0, length);
+    return line.substr(0, std::min(line.find_first_not_of(ListNameCharacters), line.size()));
 }
 
 namespace {

@@ -2,11 +2,16 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The list-file format without any file or GL: one entry name per line, cut at the first character
-// outside the name set (lower-case letters, '-', and '.' to '_' in ASCII order: digits, upper-case
-// letters, '/', ':' to '@', '[', '\\', ']', '^'). Whatever follows the name is a free remark.
+// outside ListNameCharacters. Whatever follows the name is a free remark.
+
+// Every character an entry name may hold, in ASCII order: '-', then '.' to '_' (digits, upper-case
+// letters and '/', ':', ';', '<', '=', '>', '?', '@', '[', '\\', ']', '^'), then 'a' to 'z'.
+constexpr std::string_view ListNameCharacters =
+    "-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_abcdefghijklmnopqrstuvwxyz";
 
 bool isListNameCharacter(char c);
 

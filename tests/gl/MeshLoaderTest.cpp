@@ -40,6 +40,15 @@ class MeshLoaderTest : public GlTest {
     std::vector<std::unique_ptr<OwnedMesh>> owned;
 };
 
+// A made-up texture name in the texture table for as long as it lives; lookups never touch GL.
+struct TableEntry {
+    explicit TableEntry(const std::string& name, Texture texture) : name(name) {
+        textureTable().emplace(name, texture);
+    }
+    ~TableEntry() { textureTable().erase(name); }
+    std::string name;
+};
+
 template <typename T> std::vector<T> bufferContents(uint32_t buffer) {
     GLint64 bytes = 0;
     glGetNamedBufferParameteri64v(buffer, GL_BUFFER_SIZE, &bytes);
@@ -126,7 +135,7 @@ TEST_F(MeshLoaderTest, APolygonContributesItsFirstTriangle) {
 }
 
 TEST_F(MeshLoaderTest, DiffusePathIsLookedUpByteForByte) {
-    textureTable().emplace("tex.png", 42u);
+    const TableEntry entry("tex.png", 42);
     const struct {
         std::string material;
         uint32_t texture;
@@ -137,7 +146,6 @@ TEST_F(MeshLoaderTest, DiffusePathIsLookedUpByteForByte) {
         ASSERT_NE(mesh, nullptr) << c.material;
         EXPECT_EQ(mesh->texture, c.texture) << c.material;
     }
-    textureTable().erase("tex.png");
 }
 
 TEST_F(MeshLoaderTest, AMissingFilePrintsOneLineWithItsPath) {
@@ -400,13 +408,12 @@ TEST_F(MeshLoaderTest, ParticlePlaneHasTheParticleLayout) {
 }
 
 TEST_F(MeshLoaderTest, ParticleLoaderReadsTheSameDataAsTheModelLoader) {
-    textureTable().emplace("tex.png", 42u);
+    const TableEntry entry("tex.png", 42);
     tree.write("Resources/Meshes/m.mtl", "newmtl m\nmap_Kd tex.png\n");
     const std::string model = "mtllib m.mtl\nusemtl m\n" + objTriangle() + "o second\nf 3/3/1 2/2/1 1/1/1\n";
     ParticleLoader particles;
     const Mesh* asModel = load("shape.obj", model);
     const Mesh* asParticle = load(particles, "shape.obj", model);
-    textureTable().erase("tex.png");
     ASSERT_NE(asModel, nullptr);
     ASSERT_NE(asParticle, nullptr);
     EXPECT_EQ(asParticle->texture, 42u);
