@@ -42,6 +42,38 @@ void redirect(const fs::path& path, int target, int flags) {
 
 } // namespace
 
+PrivateDisplay::PrivateDisplay() {
+    int ready[2];
+    if (pipe(ready) != 0)
+        return;
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(ready[0]);
+        redirect("/dev/null", STDOUT_FILENO, O_WRONLY);
+        redirect("/dev/null", STDERR_FILENO, O_WRONLY);
+        const std::string fd = std::to_string(ready[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    // Xvfb writes its display number once it accepts connections.
+    std::string number;
+    char c = 0;
+    while (read(ready[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(ready[0]);
+    if (!number.empty())
+        name_ = ":" + number;
+}
+
+PrivateDisplay::~PrivateDisplay() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
 DemoProcess::DemoProcess(const fs::path& workingDirectory, const std::vector<std::string>& arguments,
                          const std::map<std::string, std::string>& environment)
     : stdoutPath_(workingDirectory / ".demo-stdout"), stderrPath_(workingDirectory / ".demo-stderr") {
@@ -59,6 +91,7 @@ DemoProcess::DemoProcess(const fs::path& workingDirectory, const std::vector<std
         redirect("/dev/null", STDIN_FILENO, O_RDONLY);
         redirect(stdoutPath_, STDOUT_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
         redirect(stderrPath_, STDERR_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        setenv("DISPLAY", display_.name().c_str(), 1);
         for (const auto& [name, value] : environment)
             setenv(name.c_str(), value.c_str(), 1);
         execv(argv[0], argv.data());
@@ -127,10 +160,10 @@ int runDemo(const fs::path& workingDirectory, const std::vector<std::string>& ar
     return status;
 }
 
-std::string findWindowOf(pid_t pid, std::chrono::seconds timeout) {
+std::string findWindowOf(const DemoProcess& demo, std::chrono::seconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    const std::string command =
-        "xdotool search --pid " + std::to_string(pid) + " --name '^Demo$' 2>/dev/null";
+    const std::string command = "DISPLAY=" + demo.display() + " xdotool search --pid " +
+                                std::to_string(demo.pid()) + " --name '^Demo$' 2>/dev/null";
     while (std::chrono::steady_clock::now() < deadline) {
         std::string found = runAndRead(command);
         if (const auto end = found.find('\n'); end != std::string::npos && end > 0)
@@ -140,6 +173,7 @@ std::string findWindowOf(pid_t pid, std::chrono::seconds timeout) {
     return {};
 }
 
-bool sendKey(const std::string& windowId, const std::string& key) {
-    return std::system(("xdotool key --window " + windowId + " " + key).c_str()) == 0;
+bool sendKey(const DemoProcess& demo, const std::string& windowId, const std::string& key) {
+    const std::string command = "DISPLAY=" + demo.display() + " xdotool key --window " + windowId + " " + key;
+    return std::system(command.c_str()) == 0;
 }

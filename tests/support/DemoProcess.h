@@ -7,8 +7,24 @@
 #include <sys/types.h>
 #include <vector>
 
-// The real demo binary, started in a working folder of the test's choice with standard input from
-// /dev/null and standard output and error collected into files.
+// A private X server (Xvfb) for one test, so that windows, focus and keys of tests running in parallel
+// never meet. The screen is 1920 x 1080 x 24, like the one the scripts use.
+class PrivateDisplay {
+  public:
+    PrivateDisplay();
+    ~PrivateDisplay();
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+    const std::string& name() const { return name_; } // ":N", empty when Xvfb could not start
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+// The real demo binary, started on its own display in a working folder of the test's choice, with
+// standard input from /dev/null and standard output and error collected into files.
 class DemoProcess {
   public:
     DemoProcess(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
@@ -18,6 +34,7 @@ class DemoProcess {
     DemoProcess& operator=(const DemoProcess&) = delete;
 
     pid_t pid() const { return pid_; }
+    const std::string& display() const { return display_.name(); }
     // Waits for the exit; returns the exit status, or -1 when it had to be killed after the timeout.
     int wait(std::chrono::seconds timeout = std::chrono::seconds(120));
     std::string output() const;      // standard output so far
@@ -28,6 +45,7 @@ class DemoProcess {
                        std::chrono::seconds timeout = std::chrono::seconds(60)) const;
 
   private:
+    PrivateDisplay display_;
     pid_t pid_ = -1;
     bool finished_ = false;
     int status_ = -1;
@@ -39,8 +57,8 @@ class DemoProcess {
 int runDemo(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
             const std::map<std::string, std::string>& environment, std::string& output);
 
-// The X window of a process (its _NET_WM_PID), found with xdotool; empty when none shows up in time.
-std::string findWindowOf(pid_t pid, std::chrono::seconds timeout = std::chrono::seconds(60));
+// The "Demo" window of the process, found with xdotool on its display; empty when none shows up in time.
+std::string findWindowOf(const DemoProcess& demo, std::chrono::seconds timeout = std::chrono::seconds(60));
 
-// Sends one key (an xdotool key name such as "F11" or "Escape") to a window.
-bool sendKey(const std::string& windowId, const std::string& key);
+// Sends one key (an xdotool key name such as "F11" or "Escape") to a window of the process's display.
+bool sendKey(const DemoProcess& demo, const std::string& windowId, const std::string& key);
