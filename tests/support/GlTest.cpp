@@ -51,9 +51,13 @@ GLFWwindow* GlTest::window() {
     return instance;
 }
 
-const std::vector<std::string>& GlTest::debugErrors() { return collectedErrors; }
+const std::vector<std::string>& GlTest::debugErrors() {
+    return collectedErrors;
+}
 
-void GlTest::clearDebugErrors() { collectedErrors.clear(); }
+void GlTest::clearDebugErrors() {
+    collectedErrors.clear();
+}
 
 void GlTest::SetUp() {
     glfwMakeContextCurrent(window());

@@ -55,4 +55,6 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
     fs::current_path(previous_, ignored);
 }
 
-fs::path repositoryRoot() { return DEMO_SOURCE_DIR; }
+fs::path repositoryRoot() {
+    return DEMO_SOURCE_DIR;
+}

@@ -1,0 +1,22 @@
+#include "app/EngineClock.h"
+
+#include "app/Automation.h"
+
+#include <GLFW/glfw3.h>
+
+namespace {
+
+// Counted in whole frames so that the virtual time does not drift by repeated float additions.
+long long virtualFrames = 0;
+
+} // namespace
+
+float engineTime() {
+    if (const auto& step = automation().timestep)
+        return static_cast<float>(static_cast<double>(virtualFrames) * static_cast<double>(*step));
+    return static_cast<float>(glfwGetTime());
+}
+
+void advanceEngineClock() {
+    ++virtualFrames;
+}

@@ -1,0 +1,140 @@
+#include "assets/ShaderProgram.h"
+
+#include <GL/glew.h>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+namespace {
+
+// What readTextFile hands back for a file it could not open; compileStage treats it as "no source".
+const std::string UnreadableFile = "ERROR";
+
+// An info log as text. The reported length counts the terminating NUL and may be 0 when the driver has
+// nothing to say; the text is cut at the first NUL so nothing past the log is ever read.
+std::string infoLogText(std::string buffer) {
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+}
+
+std::string shaderInfoLog(GLuint shader) {
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0)
+        return {};
+    std::string buffer(static_cast<size_t>(length), '\0');
+    glGetShaderInfoLog(shader, length, nullptr, buffer.data());
+    return infoLogText(std::move(buffer));
+}
+
+std::string programInfoLog(GLuint program) {
+    GLint length = 0;
+    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
+    if (length <= 0)
+        return {};
+    std::string buffer(static_cast<size_t>(length), '\0');
+    glGetProgramInfoLog(program, length, nullptr, buffer.data());
+    return infoLogText(std::move(buffer));
+}
+
+// Shared by both forms of linkProgram; a geometry name of 0 means "two stages".
+bool linkStages(uint32_t vertexShader, uint32_t fragmentShader, uint32_t geometryShader, bool withGeometry,
+                uint32_t& program) {
+    program = glCreateProgram();
+    if (program == 0) {
+        std::cout << "ERROR CREATING SHADER PROGRAM" << std::endl;
+        return false;
+    }
+    glAttachShader(program, vertexShader);
+    glAttachShader(program, fragmentShader);
+    if (withGeometry)
+        glAttachShader(program, geometryShader);
+    glLinkProgram(program);
+
+    GLint status = 1;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    if (status != 0)
+        return true;
+    std::cout << "ERROR LINKING PROGRAM SHADER: " << programInfoLog(program) << std::endl;
+    return false;
+}
+
+// Tries every stage of one build; the fragment stage is compiled even after a failed vertex stage so
+// that one run shows the errors of both files.
+bool compileAndLink(const std::string& stem, bool withGeometry, ShaderProgram& shader) {
+    const bool vertexOk = compileStage(stem + ".vert", GL_VERTEX_SHADER, shader.vertexShader);
+    const bool fragmentOk = compileStage(stem + ".frag", GL_FRAGMENT_SHADER, shader.fragmentShader);
+    if (!vertexOk || !fragmentOk)
+        return false;
+    if (!withGeometry)
+        return linkProgram(shader.vertexShader, shader.fragmentShader, shader.program);
+    // A geometry stage that did not compile (or could not be read) stops the build here: linking
+    // without it would attach the name 0 and could hand back a program that silently lacks the stage.
+    if (!compileStage(stem + ".geom", GL_GEOMETRY_SHADER, shader.geometryShader))
+        return false;
+    return linkProgram(shader.vertexShader, shader.fragmentShader, shader.geometryShader, shader.program);
+}
+
+} // namespace
+
+ShaderProgram* createShaderProgram(const std::string& directory, const std::string& baseName,
+                                   bool withGeometry) {
+    auto* shader = new ShaderProgram{};
+    if (compileAndLink(directory + baseName, withGeometry, *shader))
+        return shader;
+    std::cout << "DELETING ERRONEOUS SHADER: " << baseName << std::endl;
+    destroyShaderProgram(shader);
+    return nullptr;
+}
+
+void destroyShaderProgram(ShaderProgram* shader) {
+    if (!shader)
+        return;
+    // Deleting the name 0 is a no-op, so stages that were never created need no special case.
+    glDeleteProgram(shader->program);
+    glDeleteShader(shader->vertexShader);
+    glDeleteShader(shader->fragmentShader);
+    glDeleteShader(shader->geometryShader);
+    delete shader;
+}
+
+bool compileStage(const std::string& path, uint32_t stageType, uint32_t& shader) {
+    const std::string source = readTextFile(path);
+    // The reader has already said why; a file that merely starts with these letters is compiled.
+    if (source == UnreadableFile)
+        return false;
+
+    shader = glCreateShader(stageType);
+    if (shader == 0) {
+        std::cout << "ERROR CREATING SHADER HANDLE" << std::endl;
+        return false;
+    }
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+
+    GLint status = 1;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    if (status != 0)
+        return true;
+    std::cout << "COMPILER ERROR:" << path << shaderInfoLog(shader) << std::endl;
+    return false;
+}
+
+bool linkProgram(uint32_t vertexShader, uint32_t fragmentShader, uint32_t& program) {
+    return linkStages(vertexShader, fragmentShader, 0, false, program);
+}
+
+bool linkProgram(uint32_t vertexShader, uint32_t fragmentShader, uint32_t geometryShader, uint32_t& program) {
+    return linkStages(vertexShader, fragmentShader, geometryShader, true, program);
+}
+
+std::string readTextFile(const std::string& path) {
+    std::ifstream file(path);
+    if (!file.is_open()) {
+        std::cout << "ERROR OPENING FILE: " << path << std::endl;
+        return UnreadableFile;
+    }
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}

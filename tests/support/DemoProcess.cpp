@@ -1,0 +1,179 @@
+#include "DemoProcess.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string runAndRead(const std::string& command) {
+    std::string result;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (fgets(buffer, sizeof buffer, pipe))
+            result += buffer;
+        pclose(pipe);
+    }
+    return result;
+}
+
+void redirect(const fs::path& path, int target, int flags) {
+    const int fd = open(path.c_str(), flags, 0644);
+    if (fd < 0)
+        _exit(127);
+    dup2(fd, target);
+    close(fd);
+}
+
+} // namespace
+
+PrivateDisplay::PrivateDisplay() {
+    int ready[2];
+    if (pipe(ready) != 0)
+        return;
+    pid_ = fork();
+    if (pid_ == 0) {
+        close(ready[0]);
+        redirect("/dev/null", STDOUT_FILENO, O_WRONLY);
+        redirect("/dev/null", STDERR_FILENO, O_WRONLY);
+        const std::string fd = std::to_string(ready[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(ready[1]);
+    // Xvfb writes its display number once it accepts connections.
+    std::string number;
+    char c = 0;
+    while (read(ready[0], &c, 1) == 1 && c != '\n')
+        number += c;
+    close(ready[0]);
+    if (!number.empty())
+        name_ = ":" + number;
+}
+
+PrivateDisplay::~PrivateDisplay() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+DemoProcess::DemoProcess(const fs::path& workingDirectory, const std::vector<std::string>& arguments,
+                         const std::map<std::string, std::string>& environment)
+    : stdoutPath_(workingDirectory / ".demo-stdout"), stderrPath_(workingDirectory / ".demo-stderr") {
+    std::vector<std::string> argvStorage{DEMO_BINARY};
+    argvStorage.insert(argvStorage.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& argument : argvStorage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    pid_ = fork();
+    if (pid_ == 0) {
+        if (chdir(workingDirectory.c_str()) != 0)
+            _exit(127);
+        redirect("/dev/null", STDIN_FILENO, O_RDONLY);
+        redirect(stdoutPath_, STDOUT_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        redirect(stderrPath_, STDERR_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        setenv("DISPLAY", display_.name().c_str(), 1);
+        for (const auto& [name, value] : environment)
+            setenv(name.c_str(), value.c_str(), 1);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+}
+
+DemoProcess::~DemoProcess() {
+    if (pid_ > 0 && !finished_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+int DemoProcess::wait(std::chrono::seconds timeout) {
+    if (finished_)
+        return status_;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    int raw = 0;
+    while (waitpid(pid_, &raw, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &raw, 0);
+            finished_ = true;
+            status_ = -1;
+            return status_;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    finished_ = true;
+    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return status_;
+}
+
+std::string DemoProcess::output() const {
+    return readWhole(stdoutPath_);
+}
+
+std::string DemoProcess::errorOutput() const {
+    return readWhole(stderrPath_);
+}
+
+std::vector<std::string> DemoProcess::outputLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(output());
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+bool DemoProcess::waitForOutput(const std::string& text, std::chrono::seconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (output().find(text) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return true;
+}
+
+int runDemo(const fs::path& workingDirectory, const std::vector<std::string>& arguments,
+            const std::map<std::string, std::string>& environment, std::string& output) {
+    DemoProcess process(workingDirectory, arguments, environment);
+    const int status = process.wait();
+    output = process.output();
+    return status;
+}
+
+std::string findWindowOf(const DemoProcess& demo, std::chrono::seconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const std::string command = "DISPLAY=" + demo.display() + " xdotool search --pid " +
+                                std::to_string(demo.pid()) + " --name '^Demo$' 2>/dev/null";
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::string found = runAndRead(command);
+        if (const auto end = found.find('\n'); end != std::string::npos && end > 0)
+            return found.substr(0, end);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return {};
+}
+
+bool sendKey(const DemoProcess& demo, const std::string& windowId, const std::string& key) {
+    const std::string command = "DISPLAY=" + demo.display() + " xdotool key --window " + windowId + " " + key;
+    return std::system(command.c_str()) == 0;
+}

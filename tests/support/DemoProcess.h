@@ -1,0 +1,64 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// A private X server (Xvfb) for one test, so that windows, focus and keys of tests running in parallel
+// never meet. The screen is 1920 x 1080 x 24, like the one the scripts use.
+class PrivateDisplay {
+  public:
+    PrivateDisplay();
+    ~PrivateDisplay();
+    PrivateDisplay(const PrivateDisplay&) = delete;
+    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
+
+    const std::string& name() const { return name_; } // ":N", empty when Xvfb could not start
+
+  private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+// The real demo binary, started on its own display in a working folder of the test's choice, with
+// standard input from /dev/null and standard output and error collected into files.
+class DemoProcess {
+  public:
+    DemoProcess(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
+                const std::map<std::string, std::string>& environment = {});
+    ~DemoProcess(); // kills the process if it is still running
+    DemoProcess(const DemoProcess&) = delete;
+    DemoProcess& operator=(const DemoProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    const std::string& display() const { return display_.name(); }
+    // Waits for the exit; returns the exit status, or -1 when it had to be killed after the timeout.
+    int wait(std::chrono::seconds timeout = std::chrono::seconds(120));
+    std::string output() const;      // standard output so far
+    std::string errorOutput() const; // standard error so far
+    std::vector<std::string> outputLines() const;
+    // Polls standard output until it contains `text`; false after the timeout.
+    bool waitForOutput(const std::string& text,
+                       std::chrono::seconds timeout = std::chrono::seconds(60)) const;
+
+  private:
+    PrivateDisplay display_;
+    pid_t pid_ = -1;
+    bool finished_ = false;
+    int status_ = -1;
+    std::filesystem::path stdoutPath_;
+    std::filesystem::path stderrPath_;
+};
+
+// Runs the demo to completion and returns its exit status.
+int runDemo(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
+            const std::map<std::string, std::string>& environment, std::string& output);
+
+// The "Demo" window of the process, found with xdotool on its display; empty when none shows up in time.
+std::string findWindowOf(const DemoProcess& demo, std::chrono::seconds timeout = std::chrono::seconds(60));
+
+// Sends one key (an xdotool key name such as "F11" or "Escape") to a window of the process's display.
+bool sendKey(const DemoProcess& demo, const std::string& windowId, const std::string& key);
