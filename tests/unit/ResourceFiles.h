@@ -1,7 +1,10 @@
 #pragma once
 
-// Reading the resource tree the way the engine does, with assimp and FreeImage directly and no OpenGL:
-// list files, images and models under the engine's model rules. Shared by the resource tree tests.
+// Reading the resource tree the way the engine does, without OpenGL: list lines with the engine's own
+// list reader, images and models with FreeImage and assimp directly, under the engine's model rules.
+// Shared by the resource tree tests.
+
+#include "assets/ResourceList.h"
 
 #include <FreeImage.h>
 #include <assimp/Importer.hpp>
@@ -14,19 +17,6 @@
 #include <vector>
 
 namespace resources {
-
-// The characters a list entry may hold: a to z, the hyphen, and '.' (0x2E) up to '_' (0x5F).
-inline bool isListNameCharacter(char c) {
-    return (c >= 'a' && c <= 'z') || c == '-' || (c >= '.' && c <= '_');
-}
-
-// The entry name of one list line: its longest leading run of list-name characters.
-inline std::string entryName(const std::string& line) {
-    size_t length = 0;
-    while (length < line.size() && isListNameCharacter(line[length]))
-        ++length;
-    return line.substr(0, length);
-}
 
 inline std::vector<std::string> readLines(const std::filesystem::path& path) {
     std::vector<std::string> lines;

@@ -35,7 +35,7 @@ fs::path meshesFolder() {
 std::vector<std::string> listEntries(const fs::path& list) {
     std::vector<std::string> names;
     for (const std::string& line : readLines(list))
-        names.push_back(entryName(line));
+        names.push_back(listEntryName(line));
     return names;
 }
 
@@ -86,7 +86,7 @@ TEST(ResourceTree, ListFilesHoldCleanNamesAndEverythingTheSceneLooksUp) {
         for (const std::string& line : lines) {
             // Whole lines are names: no comment, no carriage return, nothing the engine would cut off.
             EXPECT_FALSE(line.empty());
-            EXPECT_EQ(entryName(line), line);
+            EXPECT_EQ(listEntryName(line), line);
             EXPECT_LE(line.size(), 99u);
             EXPECT_TRUE(seen.insert(line).second) << "listed twice: " << line;
         }
