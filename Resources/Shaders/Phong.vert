@@ -8,7 +8,8 @@ layout(location = 3) in mat4 instanceMatrix;
 
 uniform mat4 view;
 uniform mat4 projection;
-// Water images only: what lies on the negative side is clipped away (clip distance 0 is off otherwise).
+// What lies on the negative side of the plane is clipped away. The final image passes a plane that
+// keeps everything, since some drivers clip by gl_ClipDistance even while clip distance 0 is off.
 uniform vec4 plane;
 
 out gl_PerVertex {

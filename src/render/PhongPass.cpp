@@ -8,9 +8,18 @@
 #include <GL/glew.h>
 #include <glm/gtc/type_ptr.hpp>
 
+namespace {
+
 // The texture unit the shadow cube map is bound to while the final image is drawn; the object's own
 // draw binds its diffuse texture on unit 0.
 constexpr GLint ShadowTextureUnit = 1;
+
+// A plane every point lies in front of (distance w = 1). Mesa's llvmpipe clips by the shader's
+// gl_ClipDistance[0] even while GL_CLIP_DISTANCE0 is disabled, so the water images' last plane, left in
+// the program, would cut the final image in half.
+constexpr glm::vec4 KeepEverything{0.0f, 0.0f, 0.0f, 1.0f};
+
+} // namespace
 
 PhongPass::PhongPass() {
     program = createShaderProgram(ShaderDirectory, "Phong", false);
@@ -63,13 +72,14 @@ void PhongPass::drawShadowed(const Camera& camera, const PointLight& light, Scen
         return;
     glUseProgram(program->program);
     setCameraAndLight(camera, light);
+    glUniform4f(planeLocation, KeepEverything.x, KeepEverything.y, KeepEverything.z, KeepEverything.w);
     glActiveTexture(GL_TEXTURE0 + ShadowTextureUnit);
     glBindTexture(GL_TEXTURE_CUBE_MAP, shadowCubeTexture);
     glUniform1i(shadowLocation, ShadowTextureUnit);
     object.draw(diffuseLocation); // leaves unit 0 active
     glUseProgram(0);
 
-    // The shadow map is bound only while the final image samples it; unit 1 is left as it was found.
+    // The shadow map is bound only while the final image samples it: unit 1 is left without a cube map.
     glActiveTexture(GL_TEXTURE0 + ShadowTextureUnit);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     glActiveTexture(GL_TEXTURE0);
