@@ -16,8 +16,10 @@ class PhongPass {
     PhongPass(const PhongPass&) = delete;
     PhongPass& operator=(const PhongPass&) = delete;
 
-    void drawClipped(const Camera& camera, const PointLight& light, SceneObject& object, const glm::vec4& plane);
-    void drawShadowed(const Camera& camera, const PointLight& light, SceneObject& object, uint32_t shadowCubeTexture);
+    void drawClipped(const Camera& camera, const PointLight& light, SceneObject& object,
+                     const glm::vec4& plane);
+    void drawShadowed(const Camera& camera, const PointLight& light, SceneObject& object,
+                      uint32_t shadowCubeTexture);
 
     ShaderProgram* program = nullptr;
     int32_t lightPositionLocation = -1;
@@ -31,4 +33,8 @@ class PhongPass {
     int32_t projectionLocation = -1;
     int32_t planeLocation = -1;
     int32_t camPosLocation = -1;
+
+  private:
+    // "view", "projection", "light.position", "light.color", "camPos" and the three attenuation terms.
+    void setCameraAndLight(const Camera& camera, const PointLight& light) const;
 };

@@ -1,17 +1,18 @@
 #pragma once
 
-#include <cstdint>
-#include <glm/glm.hpp>
-#include <memory>
-#include <vector>
-
 #include "render/BillboardPass.h"
 #include "render/DebugPass.h"
 #include "render/PhongPass.h"
 #include "render/ShadowCubeMap.h"
 #include "render/ShadowPass.h"
 #include "render/SkyboxPass.h"
+#include "render/StageTimer.h"
 #include "render/WaterPass.h"
+
+#include <cstdint>
+#include <glm/glm.hpp>
+#include <memory>
+#include <vector>
 
 struct Camera;
 struct PointLight;
@@ -31,7 +32,8 @@ class Renderer {
     // Entry 0 of drawList carries the light; null entries are skipped. The camera's view is mirrored
     // for the reflection image and restored bit for bit before returning.
     void render(Camera& camera, const PointLight& light, const std::vector<SceneObject*>& drawList,
-                std::vector<WaterSurface>& waterSurfaces, const Skybox& skybox, const WaterTargets& waterTargets);
+                std::vector<WaterSurface>& waterSurfaces, const Skybox& skybox,
+                const WaterTargets& waterTargets);
 
     int32_t width = 0;
     int32_t height = 0;
@@ -43,11 +45,25 @@ class Renderer {
     ShadowCubeMap* shadowCubeMap = nullptr; // owned; created and destroyed with the renderer
     std::unique_ptr<DebugPass> debugPass;
 
+    // GPU timings of the four stages (DEMO_STATS). Off unless enabled: the construction enables it when
+    // the DEMO_STATS switch is set.
+    void enableStageTimer();
+    // The stage times of one earlier frame that became available during the last render, or empty (also
+    // while the timer is off). Each frame's times are handed out once.
+    const std::vector<StageTime>& stageTimes() const;
+
   private:
+    enum Stage : size_t { ShadowStage, WaterStage, MainStage, SkyboxStage };
+
     void rebuildRequestedPass();
     void renderShadowStage(const PointLight& light, const std::vector<SceneObject*>& drawList);
     void renderWaterStage(Camera& camera, const PointLight& light, const std::vector<SceneObject*>& drawList,
                           const WaterTargets& waterTargets);
-    void renderMainStage(const Camera& camera, const PointLight& light, const std::vector<SceneObject*>& drawList,
-                         std::vector<WaterSurface>& waterSurfaces, const WaterTargets& waterTargets);
+    void renderMainStage(const Camera& camera, const PointLight& light,
+                         const std::vector<SceneObject*>& drawList, std::vector<WaterSurface>& waterSurfaces,
+                         const WaterTargets& waterTargets);
+    void renderSkyboxStage(const Camera& camera, const Skybox& skybox);
+    template <typename Draw> void timed(Stage stage, Draw&& draw);
+
+    std::unique_ptr<StageTimer> stageTimer; // null unless enabled
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <glm/glm.hpp>
 #include <vector>
@@ -24,3 +25,7 @@ class ShadowPass {
     int32_t lightPosLocation = -1;
     glm::mat4 lightProjection{1.0f};
 };
+
+// The six projection x view matrices of the cube faces around a light, in face order (+X, -X, +Y, -Y, +Z,
+// -Z).
+std::array<glm::mat4, 6> shadowFaceMatrices(const glm::mat4& projection, const glm::vec3& lightPosition);

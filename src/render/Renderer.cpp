@@ -1,0 +1,196 @@
+#include "render/Renderer.h"
+
+#include "app/AppState.h"
+#include "app/Automation.h"
+#include "render/Skybox.h"
+#include "render/WaterSurface.h"
+#include "render/WaterTargets.h"
+#include "scene/Camera.h"
+#include "scene/ParticleEmitter.h"
+#include "scene/SceneObject.h"
+
+#include <GL/glew.h>
+
+namespace {
+
+// The reflection keeps what lies above the water, the refraction what lies below it: a world position
+// (w = 1) is kept where its dot product with the plane is positive.
+const glm::vec4 ReflectionClipPlane{0.0f, 1.0f, 0.0f, -WaterHeight};
+const glm::vec4 RefractionClipPlane{0.0f, -1.0f, 0.0f, WaterHeight};
+
+const std::vector<StageTime> NoStageTimes;
+
+// Releases the old pass (and with it its program) before the new one reads its files, so the two never
+// share an object name.
+template <typename Pass> void rebuild(std::unique_ptr<Pass>& pass) {
+    pass.reset();
+    pass = std::make_unique<Pass>();
+}
+
+void viewport(uint32_t width, uint32_t height) {
+    glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+}
+
+} // namespace
+
+Renderer::Renderer(int32_t width, int32_t height) : width(width), height(height) {
+    phongPass = std::make_unique<PhongPass>();
+    billboardPass = std::make_unique<BillboardPass>();
+    waterPass = std::make_unique<WaterPass>();
+    skyboxPass = std::make_unique<SkyboxPass>();
+    shadowPass = std::make_unique<ShadowPass>();
+    shadowCubeMap = createShadowCubeMap();
+    debugPass = std::make_unique<DebugPass>();
+    if (automation().stats)
+        enableStageTimer();
+}
+
+Renderer::~Renderer() {
+    phongPass.reset();
+    billboardPass.reset();
+    waterPass.reset();
+    skyboxPass.reset();
+    shadowPass.reset();
+    debugPass.reset();
+    destroyShadowCubeMap(shadowCubeMap);
+    shadowCubeMap = nullptr;
+    stageTimer.reset();
+}
+
+void Renderer::enableStageTimer() {
+    if (!stageTimer)
+        stageTimer = std::make_unique<StageTimer>(
+            std::vector<const char*>{"gpu shadow", "gpu water", "gpu main", "gpu skybox"});
+}
+
+const std::vector<StageTime>& Renderer::stageTimes() const {
+    return stageTimer ? stageTimer->collected() : NoStageTimes;
+}
+
+template <typename Draw> void Renderer::timed(Stage stage, Draw&& draw) {
+    if (stageTimer)
+        stageTimer->beginStage(stage);
+    draw();
+    if (stageTimer)
+        stageTimer->endStage();
+}
+
+void Renderer::render(Camera& camera, const PointLight& light, const std::vector<SceneObject*>& drawList,
+                      std::vector<WaterSurface>& waterSurfaces, const Skybox& skybox,
+                      const WaterTargets& waterTargets) {
+    if (appState().reloadRequested)
+        rebuildRequestedPass();
+    if (stageTimer)
+        stageTimer->beginFrame();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    timed(ShadowStage, [&] { renderShadowStage(light, drawList); });
+    timed(WaterStage, [&] { renderWaterStage(camera, light, drawList, waterTargets); });
+    timed(MainStage, [&] { renderMainStage(camera, light, drawList, waterSurfaces, waterTargets); });
+    timed(SkyboxStage, [&] { renderSkyboxStage(camera, skybox); });
+}
+
+void Renderer::rebuildRequestedPass() {
+    AppState& state = appState();
+    switch (state.reloadPass) {
+    case 1:
+        rebuild(phongPass);
+        break;
+    case 2:
+        rebuild(billboardPass);
+        break;
+    case 3:
+        rebuild(waterPass);
+        break;
+    case 4:
+        rebuild(shadowPass); // the cube map and its target stay
+        break;
+    case 5:
+        rebuild(debugPass);
+        break;
+    default: // F6 to F8 have no pass
+        break;
+    }
+    state.reloadRequested = false;
+}
+
+void Renderer::renderShadowStage(const PointLight& light, const std::vector<SceneObject*>& drawList) {
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glViewport(0, 0, shadowCubeMap->width, shadowCubeMap->height);
+    glCullFace(GL_FRONT);
+    glBindFramebuffer(GL_FRAMEBUFFER, shadowCubeMap->framebuffer);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    // Entry 0 carries the light: drawn into its own cube map it would shadow everything around it.
+    for (size_t index = 1; index < drawList.size(); ++index)
+        if (drawList[index])
+            shadowPass->draw(light, *drawList[index]);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glCullFace(GL_BACK);
+}
+
+void Renderer::renderWaterStage(Camera& camera, const PointLight& light,
+                                const std::vector<SceneObject*>& drawList, const WaterTargets& waterTargets) {
+    glViewport(0, 0, width, height);
+    glEnable(GL_CLIP_DISTANCE0);
+
+    // Reflection: the scene above the water, seen by the camera mirrored at the water plane. The view is
+    // saved and written back rather than mirrored twice, so it returns bit for bit.
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, waterTargets.reflectionFramebuffer);
+    viewport(waterTargets.reflectionWidth, waterTargets.reflectionHeight);
+    const glm::mat4 savedView = camera.view;
+    camera.mirrorView(WaterHeight);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    for (SceneObject* object : drawList) {
+        if (!object)
+            continue;
+        phongPass->drawClipped(camera, light, *object, ReflectionClipPlane);
+        if (object->hasParticles() && object->emitter)
+            billboardPass->draw(camera, *object->emitter);
+    }
+    camera.view = savedView;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    viewport(waterTargets.screenWidth, waterTargets.screenHeight);
+    glClear(GL_COLOR_BUFFER_BIT);
+
+    // Refraction: the scene below the water from the real camera; particles stay out of it.
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, waterTargets.refractionFramebuffer);
+    viewport(waterTargets.refractionWidth, waterTargets.refractionHeight);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    for (SceneObject* object : drawList)
+        if (object)
+            phongPass->drawClipped(camera, light, *object, RefractionClipPlane);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    viewport(waterTargets.screenWidth, waterTargets.screenHeight);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_CLIP_DISTANCE0);
+}
+
+void Renderer::renderMainStage(const Camera& camera, const PointLight& light,
+                               const std::vector<SceneObject*>& drawList,
+                               std::vector<WaterSurface>& waterSurfaces, const WaterTargets& waterTargets) {
+    glViewport(0, 0, width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Each object's particles right after the object, unblended.
+    for (SceneObject* object : drawList) {
+        if (!object)
+            continue;
+        phongPass->drawShadowed(camera, light, *object, shadowCubeMap->cubeTexture);
+        if (object->hasParticles() && object->emitter)
+            billboardPass->draw(camera, *object->emitter);
+    }
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    for (WaterSurface& surface : waterSurfaces)
+        waterPass->draw(camera, light, surface, waterTargets);
+    glDisable(GL_BLEND);
+}
+
+// Last, with depth test LEQUAL: the sky sits at the far depth and shows only where nothing was drawn.
+void Renderer::renderSkyboxStage(const Camera& camera, const Skybox& skybox) {
+    glDepthFunc(GL_LEQUAL);
+    skyboxPass->draw(camera, skybox);
+    glDepthFunc(GL_LESS);
+}

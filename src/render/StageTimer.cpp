@@ -1,0 +1,66 @@
+#include "render/StageTimer.h"
+
+#include <GL/glew.h>
+#include <cassert>
+
+StageTimer::StageTimer(std::vector<const char*> stageNames) : names_(std::move(stageNames)) {
+    for (size_t set = 0; set < FramesInFlight; ++set) {
+        queries_[set].assign(names_.size(), 0);
+        recorded_[set].assign(names_.size(), false);
+        glGenQueries(static_cast<GLsizei>(names_.size()), queries_[set].data());
+    }
+    collected_.reserve(names_.size());
+}
+
+StageTimer::~StageTimer() {
+    for (auto& set : queries_)
+        glDeleteQueries(static_cast<GLsizei>(set.size()), set.data());
+}
+
+bool StageTimer::resultsAvailable(size_t set) const {
+    for (size_t stage = 0; stage < names_.size(); ++stage) {
+        if (!recorded_[set][stage])
+            continue;
+        GLuint available = GL_FALSE;
+        glGetQueryObjectuiv(queries_[set][stage], GL_QUERY_RESULT_AVAILABLE, &available);
+        if (available == GL_FALSE)
+            return false;
+    }
+    return true;
+}
+
+void StageTimer::beginFrame() {
+    assert(openStage_ == SIZE_MAX && "a stage was left open");
+    currentSet_ = (currentSet_ + 1) % FramesInFlight;
+    collected_.clear();
+    bool anyRecorded = false;
+    for (const bool recorded : recorded_[currentSet_])
+        anyRecorded = anyRecorded || recorded;
+    if (!anyRecorded)
+        return;
+    if (!resultsAvailable(currentSet_)) {
+        ++droppedFrames_;
+    } else {
+        for (size_t stage = 0; stage < names_.size(); ++stage) {
+            if (!recorded_[currentSet_][stage])
+                continue;
+            GLuint64 nanoseconds = 0;
+            glGetQueryObjectui64v(queries_[currentSet_][stage], GL_QUERY_RESULT, &nanoseconds);
+            collected_.push_back({names_[stage], static_cast<double>(nanoseconds) * 1e-6});
+        }
+    }
+    recorded_[currentSet_].assign(names_.size(), false);
+}
+
+void StageTimer::beginStage(size_t stage) {
+    assert(stage < names_.size() && openStage_ == SIZE_MAX);
+    glBeginQuery(GL_TIME_ELAPSED, queries_[currentSet_][stage]);
+    openStage_ = stage;
+}
+
+void StageTimer::endStage() {
+    assert(openStage_ != SIZE_MAX);
+    glEndQuery(GL_TIME_ELAPSED);
+    recorded_[currentSet_][openStage_] = true;
+    openStage_ = SIZE_MAX;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// One stage's GPU time in one frame.
+struct StageTime {
+    const char* stage; // a name given to the timer, e.g. "gpu shadow"
+    double milliseconds;
+};
+
+// The GPU time of each stage of a frame, from GL_TIME_ELAPSED queries. Every frame records into its own
+// set of queries; a set is read back only when it comes round again, FramesInFlight frames later, and
+// only when the driver says its results are there, so collecting never waits for the GPU. A set whose
+// results are still missing by then is dropped rather than waited for.
+class StageTimer {
+  public:
+    static constexpr size_t FramesInFlight = 3;
+
+    explicit StageTimer(std::vector<const char*> stageNames); // creates the queries
+    ~StageTimer();                                            // deletes them
+    StageTimer(const StageTimer&) = delete;
+    StageTimer& operator=(const StageTimer&) = delete;
+
+    // Collects the results of the set this frame is about to reuse, then starts recording into it.
+    void beginFrame();
+    // Stages are timed one after another, never nested (one GL_TIME_ELAPSED query can be active).
+    void beginStage(size_t stage);
+    void endStage();
+
+    // The stage times collected by the latest beginFrame (one earlier frame, in stage order), or empty.
+    const std::vector<StageTime>& collected() const { return collected_; }
+    size_t droppedFrames() const { return droppedFrames_; }
+
+  private:
+    bool resultsAvailable(size_t set) const;
+
+    std::vector<const char*> names_;
+    std::array<std::vector<uint32_t>, FramesInFlight> queries_; // [set][stage]
+    std::array<std::vector<bool>, FramesInFlight> recorded_;    // [set][stage]: begun and ended
+    size_t currentSet_ = 0;
+    size_t openStage_ = SIZE_MAX; // the stage whose query is active, if any
+    std::vector<StageTime> collected_;
+    size_t droppedFrames_ = 0;
+};
