@@ -39,8 +39,13 @@ void main() {
     vec2 refractCoord = screen;
 
     // How much water lies between the surface and the ground behind it. Near the shore the water
-    // fades out and stops bending the image, so the edge meets the land without a seam.
-    float waterDepth = eyeDistance(texture(depthMap, refractCoord).r) - eyeDistance(gl_FragCoord.z);
+    // fades out and stops bending the image, so the edge meets the land without a seam. The depth image
+    // is coarser than the screen, and right at the shore some of its texels show the land above the
+    // water, which the refraction clipped away (depth 1, nothing there): the nearest of the four texels
+    // around the point is taken, so the shore line does not read as deep water.
+    vec4 grounds = textureGather(depthMap, refractCoord, 0);
+    float ground = min(min(grounds.x, grounds.y), min(grounds.z, grounds.w));
+    float waterDepth = eyeDistance(ground) - eyeDistance(gl_FragCoord.z);
     float shore = clamp(waterDepth / ShoreFade, 0.0, 1.0);
 
     // The first look-up, scrolled by offset, bends the coordinates of the second, so the ripples both
