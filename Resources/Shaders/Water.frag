@@ -63,9 +63,11 @@ void main() {
     float seeThrough = clamp(viewDirection.y, 0.0, 1.0);
     vec3 colour = mix(mix(reflected, refracted, seeThrough), WaterTint, TintAmount);
 
-    // Tangent space to world: u runs along +x and v along -z on the water sheet, blue is up.
+    // Tangent space to world: u runs along +x and v along -z on the water sheet, blue is up. The map's
+    // waves lean up to 30 degrees; raising the up part calms them, so the light's glint gathers into a
+    // streak below it instead of speckling the whole channel.
     vec3 mapped = texture(normalMap, rippled).rgb * 2.0 - 1.0;
-    vec3 normal = normalize(vec3(mapped.r, mapped.b, -mapped.g));
+    vec3 normal = normalize(vec3(mapped.r, mapped.b * 2.5, -mapped.g));
     vec3 mirroredLight = reflect(normalize(fromLight), normal);
     float specular = pow(max(dot(mirroredLight, viewDirection), 0.0), Shininess) * SpecularStrength;
     colour += lightCol * specular * shore;
