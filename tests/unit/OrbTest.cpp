@@ -148,21 +148,4 @@ TEST_F(OrbTest, WhileTheMeteorIsActiveOnlyTheSpinAdvances) {
     EXPECT_EQ(appState().effectPhase, 1);
 }
 
-TEST_F(OrbTest, WithoutTheParticlePlaneTheOrbGlowsAndSinksWithoutParticles) {
-    Orb bare(&mesh, nullptr);
-    for (int frame = 0; frame < 64 * 30 && appState().effectPhase == 0; ++frame)
-        bare.update(Frame);
-    EXPECT_EQ(appState().effectPhase, 1);
-    EXPECT_EQ(random.drawn(), 0u);
-}
-
-TEST_F(OrbTest, WithoutItsModelTheOrbStillCarriesALightAndHandsOver) {
-    Orb missing(nullptr, &emitter);
-    ASSERT_NE(missing.light, nullptr);
-    // Its home is the origin, already below the hand-over height.
-    missing.update(Frame);
-    EXPECT_EQ(appState().effectPhase, 1);
-    missing.draw(0); // no GL context: a draw that reached OpenGL would crash
-}
-
 } // namespace
