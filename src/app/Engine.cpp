@@ -6,6 +6,9 @@
 #include "app/FrameCapture.h"
 #include "app/FrameStats.h"
 #include "app/Window.h"
+#include "render/Renderer.h"
+#include "scene/Scene.h"
+#include "scene/SceneUpdate.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -19,6 +22,7 @@
 namespace {
 
 std::unique_ptr<Window> processWindow;
+std::unique_ptr<Scene> processScene;
 
 void startLibrary(const char* label, bool started) {
     printStatusLabel(label);
@@ -38,8 +42,14 @@ bool isLastFrame(int64_t framesDone) {
     return glfwWindowShouldClose(window().handle) || (budget && framesDone >= *budget);
 }
 
-void drawFrame(float /*timeStep*/) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+// The update refreshes entry 0 of the draw list and the current light, which the render then reads.
+void drawFrame(float timeStep, FrameStats& stats) {
+    Scene& world = scene();
+    updateScene(world, timeStep);
+    world.renderer->render(world.camera, *world.currentLight, world.drawList, world.waterSurfaces,
+                           *world.skybox, *world.waterTargets);
+    for (const StageTime& stage : world.renderer->stageTimes())
+        stats.addStage(stage.stage, stage.milliseconds);
 }
 
 } // namespace
@@ -49,12 +59,18 @@ Window& window() {
     return *processWindow;
 }
 
+Scene& scene() {
+    assert(processScene && "the scene exists only between startUp and shutDown");
+    return *processScene;
+}
+
 void startUp(int argc, char** argv) {
     std::cout << "INITIALIZING LIBRARIES:" << std::endl;
     startLibrary("GLFW", glfwInit() == GLFW_TRUE);
     processWindow = std::make_unique<Window>(argc, argv);
     glewExperimental = GL_TRUE;
     startLibrary("GLEW", glewInit() == GLEW_OK);
+    processScene = std::make_unique<Scene>(window().width, window().height);
     seedRandomGenerator();
 }
 
@@ -71,7 +87,7 @@ void runFrameLoop() {
         const float timeStep = switches.timestep ? *switches.timestep : now - previousTime;
         previousTime = now;
 
-        drawFrame(timeStep);
+        drawFrame(timeStep, stats);
         glfwPollEvents();
         ++framesDone;
 
@@ -87,6 +103,8 @@ void runFrameLoop() {
 
 void shutDown() {
     std::cout << "CLEANING UP LIBRARIES:" << std::endl;
+    // The scene's GPU objects go while the window's context is still current.
+    processScene.reset();
     processWindow.reset();
     printStatusLabel("GLFW");
     glfwTerminate();

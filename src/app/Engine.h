@@ -1,5 +1,6 @@
 #pragma once
 
+class Scene;
 struct Window;
 
 // Start-up in the fixed order with a status line per library; a failed step is fatal.
@@ -11,5 +12,6 @@ void runFrameLoop();
 // Releases everything in reverse order, then waits for a key.
 void shutDown();
 
-// The process-wide window, alive from startUp to shutDown.
+// The process-wide window and scene, alive from startUp to shutDown.
 Window& window();
+Scene& scene();

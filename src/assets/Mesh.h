@@ -24,11 +24,11 @@ struct MeshBuffers {
 
 // One shape placed instanceCount times. Owned by the mesh table; scene objects borrow it.
 struct Mesh {
-    MeshBuffers* buffers = nullptr;             // owned
-    glm::vec3 center{0.0f};                     // mean of the vertex positions, model units
-    std::vector<glm::mat4> instanceTransforms;  // root x child for every child node of the model's root
-    int32_t instanceCount = 0;                  // instanceTransforms.size()
-    uint32_t texture = 0;                       // diffuse texture borrowed from the texture table, or 0
+    MeshBuffers* buffers = nullptr;            // owned
+    glm::vec3 center{0.0f};                    // mean of the vertex positions, model units
+    std::vector<glm::mat4> instanceTransforms; // root x child for every child node of the model's root
+    int32_t instanceCount = 0;                 // instanceTransforms.size()
+    uint32_t texture = 0;                      // diffuse texture borrowed from the texture table, or 0
 };
 
 // Releases the buffers and the record; the texture belongs to the texture table and stays.
@@ -58,6 +58,11 @@ class MeshLoader {
     std::vector<glm::mat4> transforms;
     glm::vec3 center{0.0f};
     std::string textureName;
+
+  protected:
+    // What both processRoot variants share: the geometry of the root's first child and one transform per
+    // child. False, with nothing to upload, when the file has no drawable triangle there.
+    bool collectModel(const aiNode* root, const aiScene* scene);
 };
 
 // Same geometry, laid out for instanced billboards: no normals, instance matrix at attributes 2 to 5.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <glm/glm.hpp>
 
 struct Camera;
 struct ShaderProgram;
@@ -22,3 +23,6 @@ class SkyboxPass {
     int32_t projectionLocation = -1;
     int32_t skyboxLocation = -1;
 };
+
+// The camera's rotation alone: the upper-left 3 x 3 of `view` with zero translation.
+glm::mat4 translationFreeView(const glm::mat4& view);

@@ -24,9 +24,16 @@ struct WaterSurface {
 
     explicit WaterSurface(Mesh* waterMesh); // looks both textures up by name
 
+    // Refills `instances` with the mesh's own transforms; the water does not turn with the world.
     void update();
     // Advances the ripple to time `now` (seconds on the engine clock).
     void advanceRipple(float now);
+    // Advances the ripple on the engine clock, then streams `instances` and draws them with the five
+    // images on units 0 to 4. A program must be in use. Leaves unit 0 active with no 2D texture bound.
     void draw(const WaterTargets& targets, int32_t reflectionLocation, int32_t refractionLocation,
               int32_t dudvLocation, int32_t normalLocation, int32_t depthLocation, int32_t offsetLocation);
 };
+
+// The ripple offset `deltaTime` seconds later: the sum in single precision, the remainder after 1 in
+// double precision, the result always in [0, 1).
+float nextRippleOffset(float offset, float speed, float deltaTime);

@@ -18,8 +18,8 @@ class Meteor : public SceneObject {
     float targetMaxX = 8.0f;
     float targetMaxZ = 7.0f;
     glm::vec3 startPosition{-6.0f, 12.0f, 0.0f};
-    float activeTime = 0.0f;      // seconds while active
+    float activeTime = 0.0f; // seconds while active
     glm::vec3 currentScale{0.0f};
-    glm::vec3 position{0.0f};     // before the spin rotation
-    glm::vec3 direction{0.0f};    // landing point - start point, not normalised
+    glm::vec3 position{0.0f};  // before the spin rotation
+    glm::vec3 direction{0.0f}; // landing point - start point, not normalised
 };

@@ -26,10 +26,10 @@ class ParticleEmitter {
 
     Mesh* mesh = nullptr; // the particle plane, borrowed from the mesh table
     int32_t maxParticles = 0;
-    int32_t spawnRate = 0;  // particles per second
+    int32_t spawnRate = 0; // particles per second
     float particleLife = 0.0f;
     int32_t liveCount = 0;
-    float spawnAccumulator = 0.0f; // spawn credit, advanced by the orb
+    float spawnAccumulator = 0.0f;    // spawn credit, advanced by the orb
     std::vector<Particle> particles;  // in order of creation; dead ones stay until clear()
     std::vector<glm::mat4> instances; // one per live particle, rebuilt by advance()
 };

@@ -1,0 +1,47 @@
+#include "assets/ResourceList.h"
+
+#include "app/Console.h"
+#include "assets/ResourceCatalogue.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iostream>
+
+// A byte of 0x80 and above, or a zero byte, is in no position of the set.
+bool isListNameCharacter(char c) {
+    return ListNameCharacters.find(c) != std::string_view::npos;
+}
+
+std::string listEntryName(const std::string& line) {
+    return line.substr(0, std::min(line.find_first_not_of(ListNameCharacters), line.size()));
+}
+
+namespace {
+
+bool isBlank(const std::string& line) {
+    return line.find_first_not_of(" \t\r") == std::string::npos;
+}
+
+} // namespace
+
+std::vector<std::string> parseResourceList(std::istream& in, const std::string& listPath) {
+    std::vector<std::string> names;
+    int lineNumber = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++lineNumber;
+        std::string name = listEntryName(line);
+        if (!name.empty())
+            names.push_back(std::move(name));
+        else if (!isBlank(line))
+            std::cout << "SKIPPING LINE " << lineNumber << " OF " << listPath << std::endl;
+    }
+    return names;
+}
+
+std::vector<std::string> readResourceList(const std::string& listName, const std::string& directory) {
+    const std::string path = directory + listName;
+    std::ifstream in(path);
+    if (!in)
+        fatalError("\nERROR READING FILE: " + path);
+    return parseResourceList(in, path);
+}

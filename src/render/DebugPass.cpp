@@ -1,0 +1,14 @@
+#include "render/DebugPass.h"
+
+#include "assets/ShaderProgram.h"
+
+#include <GL/glew.h>
+
+DebugPass::DebugPass() : program(createShaderProgram(ShaderDirectory, "Debugger", false)) {
+    if (program)
+        texLocation = glGetUniformLocation(program->program, "tex");
+}
+
+DebugPass::~DebugPass() {
+    destroyShaderProgram(program);
+}
