@@ -34,6 +34,11 @@ const float ShadowTexelAngle = 2.0 / 1024.0;
 const float Ambient = 0.3;
 const float SpecularStrength = 0.3;
 const float Shininess = 32.0;
+// The orb and the meteor carry the light inside them, so their own surfaces face away from it and would
+// stay at the ambient level: what lies this close to the light glows in its colour instead (fully
+// within GlowInner, fading out by GlowOuter; the grown orb's radius is about 0.52).
+const float GlowInner = 0.6;
+const float GlowOuter = 1.0;
 
 // 1 where the light reaches the surface point, 0 where a caster nearer to the light hides it.
 float lightVisibility(vec3 normal, float cosIncidence) {
@@ -61,6 +66,7 @@ void main() {
     toLight /= max(distanceToLight, 1e-5);
 
     vec3 color = Ambient * albedo;
+    color += albedo * light.color * (1.0 - smoothstep(GlowInner, GlowOuter, distanceToLight));
     float cosIncidence = dot(normal, toLight);
     // Surfaces turned away from the light get nothing more, so they need no shadow lookup either.
     if (cosIncidence > 0.0) {

@@ -59,6 +59,12 @@ void GlTest::clearDebugErrors() {
     collectedErrors.clear();
 }
 
+void GlTest::acceptCompilerMessages(const std::string& printedLogs) {
+    for (const std::string& message : debugErrors())
+        EXPECT_NE(printedLogs.find(message), std::string::npos) << "unexpected debug error: " << message;
+    clearDebugErrors();
+}
+
 void GlTest::SetUp() {
     glfwMakeContextCurrent(window());
     drainGlErrors();
