@@ -337,95 +337,43 @@ GLint name(uint32_t n) {
     return static_cast<GLint>(n);
 }
 
-TEST_F(MeshLoaderTest, ModelVertexArrayHasTheModelLayout) {
-    const Mesh* mesh = load("tri.obj", objTriangle());
-    ASSERT_NE(mesh, nullptr);
-    expectNothingLeftBound();
-    const MeshBuffers& b = *mesh->buffers;
-    const GLint instance = name(b.instanceBuffer);
-    GLint elementBuffer = 0;
-    EXPECT_EQ(attributes(b.vertexArray, &elementBuffer),
-              (std::vector<Attribute>{{1, 3, 12, 0, name(b.positionBuffer), 0},
-                                      {1, 3, 12, 0, name(b.normalBuffer), 0},
-                                      {1, 2, 8, 0, name(b.texCoordBuffer), 0},
-                                      {1, 4, 64, 1, instance, 0},
-                                      {1, 4, 64, 1, instance, 16},
-                                      {1, 4, 64, 1, instance, 32},
-                                      {1, 4, 64, 1, instance, 48},
-                                      {}}));
-    EXPECT_NE(b.indexBuffer, 0u);
-    EXPECT_EQ(elementBuffer, name(b.indexBuffer));
-    EXPECT_EQ(b.indexCount, 3);
-}
-
-TEST_F(MeshLoaderTest, QuadCoversTheLowerLeftQuarterWithTwoAttributes) {
-    owned.push_back(std::make_unique<OwnedMesh>());
-    const Mesh* quad = owned.back()->mesh = loader.createQuad();
-    expectNothingLeftBound();
-    const MeshBuffers& b = *quad->buffers;
-    GLint elementBuffer = 0;
-    EXPECT_EQ(attributes(b.vertexArray, &elementBuffer),
-              (std::vector<Attribute>{{1, 3, 12, 0, name(b.positionBuffer), 0},
-                                      {1, 2, 8, 0, name(b.texCoordBuffer), 0},
-                                      {},
-                                      {},
-                                      {},
-                                      {},
-                                      {},
-                                      {}}));
-    EXPECT_EQ(elementBuffer, name(b.indexBuffer));
-    EXPECT_EQ(b.normalBuffer, 0u);
-    EXPECT_EQ(b.instanceBuffer, 0u);
-    EXPECT_EQ(b.indexCount, 6);
-    EXPECT_EQ(bufferContents<glm::vec3>(b.positionBuffer),
-              (std::vector<glm::vec3>{{-1, -1, 0}, {0, -1, 0}, {0, 0, 0}, {-1, 0, 0}}));
-    EXPECT_EQ(bufferContents<glm::vec2>(b.texCoordBuffer),
-              (std::vector<glm::vec2>{{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
-    EXPECT_EQ(bufferContents<uint32_t>(b.indexBuffer), (Indices{0, 1, 2, 0, 2, 3}));
-    EXPECT_EQ(quad->instanceCount, 0);
-    EXPECT_EQ(quad->texture, 0u);
-}
-
-TEST_F(MeshLoaderTest, ParticlePlaneHasTheParticleLayout) {
+// Model meshes and the particle plane are instanced (a mat4 in four locations, one step per instance);
+// the quad is not.
+TEST_F(MeshLoaderTest, VertexArraysHaveTheirLayouts) {
     ParticleLoader particles;
-    const Mesh* plane = load(particles, "plane.obj", objTriangle());
+    Mesh* model = load("tri.obj", objTriangle());
+    Mesh* plane = load(particles, "plane.obj", objTriangle());
+    owned.push_back(std::make_unique<OwnedMesh>());
+    Mesh* quad = owned.back()->mesh = loader.createQuad();
+    ASSERT_NE(model, nullptr);
     ASSERT_NE(plane, nullptr);
     expectNothingLeftBound();
-    const MeshBuffers& b = *plane->buffers;
-    const GLint instance = name(b.instanceBuffer);
-    GLint elementBuffer = 0;
-    EXPECT_EQ(attributes(b.vertexArray, &elementBuffer),
-              (std::vector<Attribute>{{1, 3, 12, 0, name(b.positionBuffer), 0},
-                                      {1, 2, 8, 0, name(b.texCoordBuffer), 0},
-                                      {1, 4, 64, 1, instance, 0},
-                                      {1, 4, 64, 1, instance, 16},
-                                      {1, 4, 64, 1, instance, 32},
-                                      {1, 4, 64, 1, instance, 48},
-                                      {},
-                                      {}}));
-    EXPECT_EQ(elementBuffer, name(b.indexBuffer));
-    EXPECT_EQ(b.normalBuffer, 0u);
-}
-
-TEST_F(MeshLoaderTest, ParticleLoaderReadsTheSameDataAsTheModelLoader) {
-    const TableEntry entry("tex.png", 42);
-    tree.write("Resources/Meshes/m.mtl", "newmtl m\nmap_Kd tex.png\n");
-    const std::string model = "mtllib m.mtl\nusemtl m\n" + objTriangle() + "o second\nf 3/3/1 2/2/1 1/1/1\n";
-    ParticleLoader particles;
-    const Mesh* asModel = load("shape.obj", model);
-    const Mesh* asParticle = load(particles, "shape.obj", model);
-    ASSERT_NE(asModel, nullptr);
-    ASSERT_NE(asParticle, nullptr);
-    EXPECT_EQ(asParticle->texture, 42u);
-    EXPECT_EQ(asParticle->texture, asModel->texture);
-    EXPECT_EQ(asParticle->center, asModel->center);
-    EXPECT_EQ(asParticle->instanceCount, 2);
-    EXPECT_EQ(asParticle->instanceTransforms, asModel->instanceTransforms);
-    EXPECT_EQ(asParticle->buffers->indexCount, asModel->buffers->indexCount);
-    for (auto member :
-         {&MeshBuffers::positionBuffer, &MeshBuffers::texCoordBuffer, &MeshBuffers::indexBuffer})
-        EXPECT_EQ(bufferContents<uint8_t>(asParticle->buffers->*member),
-                  bufferContents<uint8_t>(asModel->buffers->*member));
+    const std::pair<const char*, Mesh*> meshes[] = {{"model", model}, {"plane", plane}, {"quad", quad}};
+    for (const auto& [kind, mesh] : meshes) {
+        SCOPED_TRACE(kind);
+        const MeshBuffers& b = *mesh->buffers;
+        std::vector<Attribute> expected{{1, 3, 12, 0, name(b.positionBuffer), 0}};
+        if (mesh == model)
+            expected.push_back({1, 3, 12, 0, name(b.normalBuffer), 0});
+        else
+            EXPECT_EQ(b.normalBuffer, 0u);
+        expected.push_back({1, 2, 8, 0, name(b.texCoordBuffer), 0});
+        if (mesh != quad)
+            for (uintptr_t column = 0; column < 4; ++column)
+                expected.push_back({1, 4, 64, 1, name(b.instanceBuffer), 16 * column});
+        expected.resize(8);
+        GLint elementBuffer = 0;
+        EXPECT_EQ(attributes(b.vertexArray, &elementBuffer), expected);
+        EXPECT_NE(b.indexBuffer, 0u);
+        EXPECT_EQ(elementBuffer, name(b.indexBuffer));
+    }
+    EXPECT_EQ(quad->buffers->instanceBuffer, 0u);
+    EXPECT_EQ(quad->instanceCount, 0);
+    EXPECT_EQ(bufferContents<glm::vec3>(quad->buffers->positionBuffer),
+              (std::vector<glm::vec3>{{-1, -1, 0}, {0, -1, 0}, {0, 0, 0}, {-1, 0, 0}}));
+    EXPECT_EQ(bufferContents<glm::vec2>(quad->buffers->texCoordBuffer),
+              (std::vector<glm::vec2>{{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
+    EXPECT_EQ(bufferContents<uint32_t>(quad->buffers->indexBuffer), (Indices{0, 1, 2, 0, 2, 3}));
 }
 
 TEST_F(MeshLoaderTest, DestroyingAMeshLeavesNoBufferOrVertexArray) {

@@ -41,57 +41,22 @@ constexpr float WaterHeight = -0.66558f;
 
 } // namespace
 
-// The whole engine assumes GLM's defaults: right-handed, column-major, clip depth -1 to 1, radians. A
-// build flag such as GLM_FORCE_LEFT_HANDED or GLM_FORCE_DEPTH_ZERO_TO_ONE would break every one of these.
+// The engine assumes GLM's defaults: right-handed, clip depth -1 to 1, radians, A * B applies B first.
+// A build flag such as GLM_FORCE_LEFT_HANDED or GLM_FORCE_DEPTH_ZERO_TO_ONE would break these.
 TEST(TransformConventions, GlmBehavesAsTheEngineAssumes) {
     const glm::mat4 identity(1.0f);
     const glm::mat4 quarterTurn = glm::rotate(identity, glm::half_pi<float>(), glm::vec3(0.0f, 1.0f, 0.0f));
     expectNear(transformPoint(quarterTurn, {1.0f, 0.0f, 0.0f}), {0.0f, 0.0f, -1.0f});
-    expectNear(transformPoint(quarterTurn, {0.0f, 0.0f, 1.0f}), {1.0f, 0.0f, 0.0f});
-    expectNear(glm::rotate(identity, glm::half_pi<float>(), glm::vec3(0.0f, 2.0f, 0.0f)), quarterTurn);
-
     const glm::mat4 moved = glm::translate(identity, glm::vec3(1.0f, 2.0f, 3.0f));
-    EXPECT_EQ(moved[3], glm::vec4(1.0f, 2.0f, 3.0f, 1.0f));
-    // A direction ignores the translation; a point does not.
     expectNear(transformDirection(moved, {0.0f, 0.0f, 1.0f}), {0.0f, 0.0f, 1.0f});
-    expectNear(transformPoint(moved, {0.0f, 0.0f, 1.0f}), {1.0f, 2.0f, 4.0f});
-    EXPECT_EQ(glm::scale(identity, glm::vec3(2.0f)) * glm::vec4(1.0f), glm::vec4(2.0f, 2.0f, 2.0f, 1.0f));
-    // A * B applies B first: scale, then move.
     expectNear(transformPoint(moved * glm::scale(identity, glm::vec3(2.0f)), {1.0f, 1.0f, 1.0f}),
                {3.0f, 4.0f, 5.0f});
-
-    const glm::mat4 view =
-        glm::lookAt(glm::vec3(0.0f, 5.0f, 12.0f), glm::vec3(0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
-    expectNear(transformPoint(view, glm::vec3(0.0f)), {0.0f, 0.0f, -13.0f});
-
-    const glm::mat4 lens = glm::perspective(glm::half_pi<float>(), 1.0f, 0.01f, 50.0f);
-    EXPECT_NEAR(lens[0][0], 1.0f, Tolerance);
-    EXPECT_NEAR(lens[1][1], 1.0f, Tolerance);
-    EXPECT_NEAR(lens[2][2], -1.0004001f, Tolerance);
-    EXPECT_EQ(lens[2][3], -1.0f);
-    EXPECT_NEAR(lens[3][2], -0.020004001f, Tolerance);
-
-    EXPECT_EQ(DegreesToRadians, 0.017453292f);
+    EXPECT_NEAR(glm::perspective(glm::half_pi<float>(), 1.0f, 0.01f, 50.0f)[3][2], -0.020004001f, Tolerance);
     EXPECT_NEAR(90.0f * DegreesToRadians, glm::half_pi<float>(), Tolerance);
-}
-
-TEST(Camera, BareCameraHasZeroVectorsAndIdentityMatrices) {
-    const Camera bare;
-    EXPECT_EQ(bare.target, glm::vec3(0.0f));
-    EXPECT_EQ(bare.position, glm::vec3(0.0f));
-    EXPECT_EQ(bare.up, glm::vec3(0.0f));
-    EXPECT_EQ(bare.view, glm::mat4(1.0f));
-    EXPECT_EQ(bare.projection, glm::mat4(1.0f));
 }
 
 TEST(Camera, MainCameraStartsWithItsLensAndAnIdentityView) {
     const Camera camera(glm::vec3(0.0f, 5.0f, 12.0f), 1280.0f / 720.0f);
-    EXPECT_FLOAT_EQ(camera.aspect, 1280.0f / 720.0f);
-    EXPECT_FLOAT_EQ(camera.nearPlane, 0.1f);
-    EXPECT_FLOAT_EQ(camera.farPlane, 100.0f);
-    EXPECT_FLOAT_EQ(camera.fieldOfView, 45.0f);
-    EXPECT_EQ(camera.target, glm::vec3(0.0f));
-    EXPECT_EQ(camera.position, glm::vec3(0.0f, 5.0f, 12.0f));
     EXPECT_EQ(camera.up, glm::vec3(0.0f, 1.0f, 0.0f));
     EXPECT_EQ(camera.view, glm::mat4(1.0f));
 
@@ -139,15 +104,10 @@ TEST(Camera, MirroredViewSeesTheWorldReflectedAtTheWaterPlane) {
 TEST(Camera, MirrorThenRestoreLeavesTheCameraBitForBit) {
     const Camera original = mainCamera();
     Camera camera = original;
-    const glm::mat4 saved = camera.view;
     camera.mirrorView(WaterHeight);
     EXPECT_FALSE(sameBits(camera.view, original.view));
-    // Only the view may change; the water stage relies on writing it back being enough.
-    EXPECT_TRUE(sameBits(camera.projection, original.projection));
-    EXPECT_TRUE(sameBits(camera.position, original.position));
-    EXPECT_TRUE(sameBits(camera.target, original.target));
-    EXPECT_TRUE(sameBits(camera.up, original.up));
-    camera.view = saved;
+    // Only the view may change: the water stage relies on writing it back being enough.
+    camera.view = original.view;
     EXPECT_TRUE(sameBits(camera, original));
     camera.refreshView();
     EXPECT_TRUE(sameBits(camera.view, original.view));
