@@ -2,10 +2,8 @@
 
 #include "EffectsGl.h"
 #include "assets/Mesh.h"
-#include "assets/ShaderProgram.h"
 #include "scene/Camera.h"
 #include "scene/ParticleEmitter.h"
-#include "support/CoutCapture.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -174,23 +172,6 @@ TEST_F(BillboardPassTest, QuadsFaceTheCameraAndDropTransparentTexels) {
         EXPECT_TRUE(effects::near(ring, background)) << describe(ring);
         EXPECT_EQ(ringDepth, 1.0f);
     }
-}
-
-TEST_F(BillboardPassTest, FailedProgramDrawsNothing) {
-    std::filesystem::remove(tree.tree().shaders() / "Billboard.frag");
-    CoutCapture output;
-    BillboardPass pass;
-    EXPECT_EQ(
-        output.text(),
-        "ERROR OPENING FILE: ../Resources/Shaders/Billboard.frag\nDELETING ERRONEOUS SHADER: Billboard\n");
-    ASSERT_EQ(pass.program, nullptr);
-    ParticleEmitter emitter(mesh, 100, 20, 1.0f);
-    emitter.instances = {particleAt(glm::vec3(0.0f), 1.0f)};
-    effects::OffscreenTarget image(Size, Size);
-    effects::PrimitiveCounter triangles;
-    pass.draw(camera, emitter);
-    EXPECT_EQ(triangles.finish(), 0u);
-    EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
 }
 
 } // namespace

@@ -44,16 +44,6 @@ TEST_F(DebugPassTest, MissingFilesGiveTwoOpenErrorsAndOneDeletionLine) {
     EXPECT_EQ(pass.texLocation, -1);
 }
 
-TEST_F(DebugPassTest, DestructionDeletesTheProgramAndItsStages) {
-    auto pass = std::make_unique<DebugPass>();
-    ASSERT_NE(pass->program, nullptr);
-    const ShaderProgram names = *pass->program;
-    pass.reset();
-    EXPECT_FALSE(glIsProgram(names.program));
-    EXPECT_FALSE(glIsShader(names.vertexShader));
-    EXPECT_FALSE(glIsShader(names.fragmentShader));
-}
-
 // --- Through the renderer: built with the other passes at start-up and rebuilt by F5. ---
 
 template <typename Function> class ScopedEntryPoint {
@@ -109,23 +99,6 @@ TEST_F(DebugPassTest, RendererBuildsTheDebugPassAtStartUp) {
     ASSERT_NE(renderer.debugPass, nullptr);
     ASSERT_NE(renderer.debugPass->program, nullptr);
     EXPECT_TRUE(glIsProgram(renderer.debugPass->program->program));
-}
-
-TEST_F(DebugPassTest, RendererStartUpWithoutDebuggerFilesReportsThemAndBuildsEverythingElse) {
-    std::filesystem::remove(tree.tree().shaders() / "Debugger.vert");
-    std::filesystem::remove(tree.tree().shaders() / "Debugger.frag");
-    CoutCapture output;
-    const Renderer renderer(320, 240);
-    EXPECT_EQ(output.lines(), (std::vector<std::string>{
-                                  "ERROR OPENING FILE: ../Resources/Shaders/Debugger.vert",
-                                  "ERROR OPENING FILE: ../Resources/Shaders/Debugger.frag",
-                                  "DELETING ERRONEOUS SHADER: Debugger",
-                              }));
-    EXPECT_EQ(renderer.debugPass->program, nullptr);
-    EXPECT_NE(renderer.phongPass->program, nullptr);
-    EXPECT_NE(renderer.billboardPass->program, nullptr);
-    EXPECT_NE(renderer.waterPass->program, nullptr);
-    EXPECT_NE(renderer.skyboxPass->program, nullptr);
 }
 
 // F5 twice: each press deletes the old program before the new one is created, and only the debug pass

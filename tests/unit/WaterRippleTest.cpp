@@ -72,21 +72,4 @@ TEST(WaterRipple, SteadyFramesWrapAfterFiftySeconds) {
     EXPECT_FLOAT_EQ(surface.currentTime, 50.0f);
 }
 
-// Each surface keeps its own clock reading, so a second surface's first step starts at 0 even after the
-// first has moved on.
-TEST(WaterRipple, SurfacesAdvanceIndependently) {
-    WaterSurface first(nullptr);
-    WaterSurface second(nullptr);
-    first.advanceRipple(10.0f);
-    first.advanceRipple(15.0f);
-    second.advanceRipple(15.0f);
-    EXPECT_NEAR(first.rippleOffset, 0.3f, 1e-6f);
-    EXPECT_NEAR(second.rippleOffset, 0.3f, 1e-6f);
-    EXPECT_FLOAT_EQ(first.deltaTime, 5.0f);
-    EXPECT_FLOAT_EQ(second.deltaTime, 15.0f);
-    second.advanceRipple(20.0f);
-    EXPECT_NEAR(first.rippleOffset, 0.3f, 1e-6f);
-    EXPECT_NEAR(second.rippleOffset, 0.4f, 1e-6f);
-}
-
 } // namespace
