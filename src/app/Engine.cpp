@@ -29,6 +29,13 @@ namespace {
 Window* processWindow = nullptr;
 Scene* processScene = nullptr;
 
+// Taken as the program is loaded, for the start-up time of the frame statistics.
+const std::chrono::steady_clock::time_point ProcessStart = std::chrono::steady_clock::now();
+
+double millisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
 void startLibrary(const char* label, bool started) {
     printStatusLabel(label);
     if (!started)
@@ -118,10 +125,11 @@ void runFrameLoop() {
             captured = true;
         }
         glfwSwapBuffers(window().handle);
-        if (recording)
-            stats.addFrame(
-                now, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameStart)
-                         .count());
+        if (!recording)
+            continue;
+        stats.addFrame(now, millisecondsSince(frameStart));
+        if (framesDone == 1)
+            stats.setStartup(millisecondsSince(ProcessStart));
     }
     if (!switches.capturePath.empty() && !captured)
         std::cerr << "demo: no frame was drawn, so none was captured to " << switches.capturePath

@@ -52,6 +52,8 @@ void FrameStats::report(std::ostream& out) const {
     for (const Frame& frame : frames_)
         frameMs.push_back(frame.milliseconds);
     out << "frames      " << frames_.size() << '\n';
+    if (startupMs_ >= 0.0)
+        out << "startup     " << std::fixed << std::setprecision(3) << startupMs_ << " ms\n";
     printSummary(out, "frame", summarize(frameMs));
     for (size_t stage = 0; stage < stageNames_.size(); ++stage) {
         std::vector<double> samples;
@@ -64,6 +66,8 @@ void FrameStats::report(std::ostream& out) const {
 }
 
 void FrameStats::writeCsv(std::ostream& out) const {
+    if (startupMs_ >= 0.0)
+        out << "# startup_ms " << std::fixed << std::setprecision(3) << startupMs_ << '\n';
     out << "frame,engine_s,frame_ms";
     for (const std::string& name : stageNames_)
         out << ',' << name;

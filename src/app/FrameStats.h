@@ -25,9 +25,12 @@ class FrameStats {
     // A stage's GPU time arrives a few frames after its frame; `frame` says which one it was.
     void addStage(size_t frame, const std::string& stage, double milliseconds);
     size_t frameCount() const { return frames_.size(); }
+    // From the start of the process to the end of the first frame.
+    void setStartup(double milliseconds) { startupMs_ = milliseconds; }
 
     void report(std::ostream& out) const;
-    // "frame,engine_s,frame_ms" and one column per stage; a stage time that never arrived stays empty.
+    // "frame,engine_s,frame_ms" and one column per stage; a stage time that never arrived stays empty. The
+    // start-up time, when measured, comes first as the comment line "# startup_ms <value>".
     void writeCsv(std::ostream& out) const;
 
   private:
@@ -37,5 +40,6 @@ class FrameStats {
         std::vector<double> stageMs; // by stage index; negative where no time arrived
     };
     std::vector<Frame> frames_;
+    double startupMs_ = -1.0; // negative: not measured
     std::vector<std::string> stageNames_; // in order of first arrival
 };
