@@ -2,13 +2,12 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <iostream>
 #include <sstream>
 
 namespace {
 
-// Whole-text parse: "12abc" is rejected rather than read as 12, since a typo here silently changes a run.
-template <typename T> std::optional<T> parseWhole(const char* text) {
+// Whole-text parse: "12abc" is refused rather than read as 12, since a typo here silently changes a run.
+template <typename T> std::optional<T> parseWhole(const std::string& text) {
     std::istringstream in(text);
     T value{};
     if (!(in >> value) || !(in >> std::ws).eof())
@@ -16,39 +15,53 @@ template <typename T> std::optional<T> parseWhole(const char* text) {
     return value;
 }
 
-void reportIgnored(const char* name, const char* text, const char* why) {
-    std::cerr << "demo: ignoring " << name << "=" << text << " (" << why << ")" << std::endl;
+bool endsWith(const std::string& text, const std::string& end) {
+    return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 } // namespace
 
 Automation readAutomation(const std::function<const char*(const char*)>& lookup) {
     Automation result;
+    const auto refuse = [&](const char* name, const std::string& text, const char* takes) {
+        if (result.problem.empty())
+            result.problem = std::string(name) + "=" + text + " (" + takes + ")";
+    };
     if (const char* text = lookup("DEMO_FRAMES")) {
         const auto frames = parseWhole<int64_t>(text);
-        if (frames && *frames > 0)
+        if (frames && *frames >= 0)
             result.frames = frames;
         else
-            reportIgnored("DEMO_FRAMES", text, "expected a positive whole number");
+            refuse("DEMO_FRAMES", text, "a whole number of frames, 0 or more");
     }
     if (const char* text = lookup("DEMO_TIMESTEP")) {
         const auto step = parseWhole<float>(text);
         if (step && std::isfinite(*step) && *step >= 0.0f)
             result.timestep = step;
         else
-            reportIgnored("DEMO_TIMESTEP", text, "expected seconds, zero or more");
+            refuse("DEMO_TIMESTEP", text, "seconds per frame, 0 or more");
     }
     if (const char* text = lookup("DEMO_SEED")) {
-        const auto seed = parseWhole<uint32_t>(text);
-        if (seed && text[0] != '-')
-            result.seed = seed;
+        const auto seed = parseWhole<int64_t>(text);
+        if (seed && *seed >= 0 && *seed <= int64_t{UINT32_MAX})
+            result.seed = static_cast<uint32_t>(*seed);
         else
-            reportIgnored("DEMO_SEED", text, "expected a whole number from 0 to 4294967295");
+            refuse("DEMO_SEED", text, "a whole number from 0 to 4294967295");
     }
-    if (const char* text = lookup("DEMO_CAPTURE"))
+    if (const char* text = lookup("DEMO_CAPTURE")) {
         result.capturePath = text;
-    if (const char* text = lookup("DEMO_STATS"))
-        result.stats = std::string(text) != "" && std::string(text) != "0";
+        if (result.capturePath.empty())
+            refuse("DEMO_CAPTURE", text, "the path of the PNG file to write");
+    }
+    if (const char* text = lookup("DEMO_STATS")) {
+        const std::string value = text;
+        if (value == "1")
+            result.stats = true;
+        else if (endsWith(value, ".csv"))
+            result.statsPath = value;
+        else if (value != "0")
+            refuse("DEMO_STATS", text, "1 for a summary, a file name ending in .csv for every frame, or 0");
+    }
     return result;
 }
 

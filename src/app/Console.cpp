@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <string_view>
 
 #ifndef _WIN32
 #include <termios.h>
@@ -11,8 +12,10 @@
 
 namespace {
 
-// Exactly StatusColumnWidth full stops; a label takes its own length off the front.
-const std::string StatusLeader(StatusColumnWidth, '.');
+// Exactly StatusColumnWidth full stops; a label takes its own length off the front. A character array,
+// so that it has no destructor and stays valid whenever a line is printed.
+constexpr char StatusLeader[] = ".....................................";
+static_assert(sizeof StatusLeader - 1 == StatusColumnWidth);
 
 #ifndef _WIN32
 // Reads one key without waiting for Enter when standard input is a terminal.
@@ -39,8 +42,9 @@ void waitForOneKey() {
 } // namespace
 
 void printStatusLabel(const std::string& label) {
-    const size_t dots = label.size() < StatusLeader.size() ? StatusLeader.size() - label.size() : 0;
-    std::cout << "\t\t" << label << ' ' << StatusLeader.substr(0, dots);
+    const auto width = static_cast<size_t>(StatusColumnWidth);
+    const size_t dots = label.size() < width ? width - label.size() : 0;
+    std::cout << "\t\t" << label << ' ' << std::string_view(StatusLeader, dots);
 }
 
 void fatalError(const std::string& message) {

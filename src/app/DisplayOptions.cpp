@@ -51,3 +51,7 @@ void fitToMonitor(DisplayMode& mode, int32_t monitorWidth, int32_t monitorHeight
     mode.posX = static_cast<int32_t>(monitorWidth * 0.5) - mode.width / 2;
     mode.posY = static_cast<int32_t>(monitorHeight * 0.5) - mode.height / 2;
 }
+
+bool windowSizeSupported(int32_t width, int32_t height) {
+    return width > 0 && height > 0 && width <= MaxWindowSide && height <= MaxWindowSide;
+}

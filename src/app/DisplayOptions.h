@@ -25,3 +25,11 @@ void scanDisplayOptions(int argc, const char* const* argv, DisplayMode& mode);
 // Full-screen takes the monitor's size; a window is centred on it (the monitor's own desktop position
 // is not taken into account).
 void fitToMonitor(DisplayMode& mode, int32_t monitorWidth, int32_t monitorHeight);
+
+// The longest side a window may have, in pixels. OpenGL 4.5 guarantees viewports and render targets of
+// 16384 pixels and no more, and the window system's own limit lies above it (X11 sizes are 16-bit); a
+// larger request would be cut down or refused deep inside the libraries, or overflow their buffers.
+inline constexpr int32_t MaxWindowSide = 16384;
+
+// True when a window of width x height pixels can be created: both sides from 1 to MaxWindowSide.
+bool windowSizeSupported(int32_t width, int32_t height);

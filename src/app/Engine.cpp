@@ -16,13 +16,18 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <iostream>
-#include <memory>
 
 namespace {
 
-std::unique_ptr<Window> processWindow;
-std::unique_ptr<Scene> processScene;
+// Plain pointers rather than owning smart pointers: a fatal error, or the X library losing the display,
+// ends the process through exit, which runs static destructors. Neither object may be torn down from
+// there: the scene would release GL objects behind a dead context and walk catalogue tables that are
+// already gone, and the window would print its status line after the final prompt. Only shutDown
+// deletes them.
+Window* processWindow = nullptr;
+Scene* processScene = nullptr;
 
 void startLibrary(const char* label, bool started) {
     printStatusLabel(label);
@@ -37,19 +42,38 @@ void seedRandomGenerator() {
     std::srand(seed ? *seed : static_cast<unsigned>(std::time(nullptr)));
 }
 
-bool isLastFrame(int64_t framesDone) {
+bool frameBudgetSpent(int64_t framesDone) {
     const auto& budget = automation().frames;
-    return glfwWindowShouldClose(window().handle) || (budget && framesDone >= *budget);
+    return budget && framesDone >= *budget;
+}
+
+bool loopEnds(int64_t framesDone) {
+    return glfwWindowShouldClose(window().handle) || frameBudgetSpent(framesDone);
 }
 
 // The update refreshes entry 0 of the draw list and the current light, which the render then reads.
-void drawFrame(float timeStep, FrameStats& stats) {
+void drawFrame(float timeStep, FrameStats* stats) {
     Scene& world = scene();
     updateScene(world, timeStep);
     world.renderer->render(world.camera, *world.currentLight, world.drawList, world.waterSurfaces,
                            *world.skybox, *world.waterTargets);
-    for (const StageTime& stage : world.renderer->stageTimes())
-        stats.addStage(stage.stage, stage.milliseconds);
+    // The times handed out now were measured FramesInFlight frames ago.
+    if (stats && stats->frameCount() >= StageTimer::FramesInFlight)
+        for (const StageTime& stage : world.renderer->stageTimes())
+            stats->addStage(stats->frameCount() - StageTimer::FramesInFlight, stage.stage,
+                            stage.milliseconds);
+}
+
+void reportStats(const FrameStats& stats) {
+    const Automation& switches = automation();
+    if (switches.stats)
+        stats.report(std::cerr);
+    if (switches.statsPath.empty())
+        return;
+    std::ofstream file(switches.statsPath);
+    stats.writeCsv(file);
+    if (!file.good())
+        std::cerr << "demo: could not write the frame statistics " << switches.statsPath << std::endl;
 }
 
 } // namespace
@@ -67,45 +91,51 @@ Scene& scene() {
 void startUp(int argc, char** argv) {
     std::cout << "INITIALIZING LIBRARIES:" << std::endl;
     startLibrary("GLFW", glfwInit() == GLFW_TRUE);
-    processWindow = std::make_unique<Window>(argc, argv);
+    processWindow = new Window(argc, argv);
     glewExperimental = GL_TRUE;
     startLibrary("GLEW", glewInit() == GLEW_OK);
-    processScene = std::make_unique<Scene>(window().width, window().height);
+    processScene = new Scene(window().width, window().height);
     seedRandomGenerator();
 }
 
 void runFrameLoop() {
     const Automation& switches = automation();
+    const bool recording = switches.stats || !switches.statsPath.empty();
     FrameStats stats;
     float previousTime = 0.0f;
-    int64_t framesDone = 0;
-    while (!glfwWindowShouldClose(window().handle) && !(switches.frames && framesDone >= *switches.frames)) {
+    bool captured = false;
+    for (int64_t framesDone = 0; !loopEnds(framesDone);) {
         const auto frameStart = std::chrono::steady_clock::now();
         advanceEngineClock();
         const float now = engineTime();
-        // No clamping: the first step covers all loading time.
-        const float timeStep = switches.timestep ? *switches.timestep : now - previousTime;
-        previousTime = now;
-
-        drawFrame(timeStep, stats);
+        drawFrame(nextTimeStep(now, previousTime, switches.timestep), recording ? &stats : nullptr);
         glfwPollEvents();
         ++framesDone;
 
-        if (!switches.capturePath.empty() && isLastFrame(framesDone))
+        // Whether this is the last frame is known only now: a key handled just above may end the run.
+        if (!switches.capturePath.empty() && loopEnds(framesDone)) {
             writeFrameCapture(switches.capturePath, window().width, window().height);
+            captured = true;
+        }
         glfwSwapBuffers(window().handle);
-        stats.addFrame(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameStart).count());
+        if (recording)
+            stats.addFrame(
+                now, std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - frameStart)
+                         .count());
     }
-    if (switches.stats)
-        stats.report(std::cerr);
+    if (!switches.capturePath.empty() && !captured)
+        std::cerr << "demo: no frame was drawn, so none was captured to " << switches.capturePath
+                  << std::endl;
+    reportStats(stats);
 }
 
 void shutDown() {
     std::cout << "CLEANING UP LIBRARIES:" << std::endl;
     // The scene's GPU objects go while the window's context is still current.
-    processScene.reset();
-    processWindow.reset();
+    delete processScene;
+    processScene = nullptr;
+    delete processWindow;
+    processWindow = nullptr;
     printStatusLabel("GLFW");
     glfwTerminate();
     std::cout << "OK!" << std::endl;

@@ -20,3 +20,9 @@ float engineTime() {
 void advanceEngineClock() {
     ++virtualFrames;
 }
+
+float nextTimeStep(float now, float& previous, std::optional<float> fixedStep) {
+    const float step = fixedStep ? *fixedStep : now - previous;
+    previous = now;
+    return step;
+}

@@ -2,8 +2,27 @@
 
 #include <FreeImage.h>
 #include <GL/glew.h>
+#include <cstdio>
 #include <iostream>
 #include <vector>
+
+namespace {
+
+// FreeImage's own file output does not check its writes, so a full disk would pass for a saved image: the
+// encoded bytes are written here, and the file counts as written only once it is closed without error.
+bool writeWhole(const std::string& path, FIMEMORY* encoded) {
+    BYTE* bytes = nullptr;
+    DWORD size = 0;
+    if (!FreeImage_AcquireMemory(encoded, &bytes, &size))
+        return false;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
+}
+
+} // namespace
 
 bool writeFrameCapture(const std::string& path, int width, int height) {
     if (width <= 0 || height <= 0) {
@@ -19,7 +38,11 @@ bool writeFrameCapture(const std::string& path, int width, int height) {
 
     FIBITMAP* image = FreeImage_ConvertFromRawBits(pixels.data(), width, height, pitch, 24, FI_RGBA_RED_MASK,
                                                    FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE);
-    const bool saved = image && FreeImage_Save(FIF_PNG, image, path.c_str(), PNG_DEFAULT);
+    FIMEMORY* encoded = FreeImage_OpenMemory();
+    const bool saved = image && encoded && FreeImage_SaveToMemory(FIF_PNG, image, encoded, PNG_DEFAULT) &&
+                       writeWhole(path, encoded);
+    if (encoded)
+        FreeImage_CloseMemory(encoded);
     if (image)
         FreeImage_Unload(image);
     if (!saved)

@@ -30,10 +30,54 @@ void printSummary(std::ostream& out, const std::string& name, const Summary& sum
 
 } // namespace
 
+void FrameStats::addFrame(double engineSeconds, double milliseconds) {
+    frames_.push_back({engineSeconds, milliseconds, {}});
+}
+
+void FrameStats::addStage(size_t frame, const std::string& stage, double milliseconds) {
+    if (frame >= frames_.size())
+        return;
+    const size_t index =
+        static_cast<size_t>(std::find(stageNames_.begin(), stageNames_.end(), stage) - stageNames_.begin());
+    if (index == stageNames_.size())
+        stageNames_.push_back(stage);
+    std::vector<double>& times = frames_[frame].stageMs;
+    if (times.size() <= index)
+        times.resize(index + 1, -1.0);
+    times[index] = milliseconds;
+}
+
 void FrameStats::report(std::ostream& out) const {
-    out << "frames      " << frameMs_.size() << '\n';
-    printSummary(out, "frame", summarize(frameMs_));
-    for (const auto& [stage, samples] : stageMs_)
-        printSummary(out, stage, summarize(samples));
+    std::vector<double> frameMs;
+    for (const Frame& frame : frames_)
+        frameMs.push_back(frame.milliseconds);
+    out << "frames      " << frames_.size() << '\n';
+    printSummary(out, "frame", summarize(frameMs));
+    for (size_t stage = 0; stage < stageNames_.size(); ++stage) {
+        std::vector<double> samples;
+        for (const Frame& frame : frames_)
+            if (stage < frame.stageMs.size() && frame.stageMs[stage] >= 0.0)
+                samples.push_back(frame.stageMs[stage]);
+        printSummary(out, stageNames_[stage], summarize(samples));
+    }
+    out.flush();
+}
+
+void FrameStats::writeCsv(std::ostream& out) const {
+    out << "frame,engine_s,frame_ms";
+    for (const std::string& name : stageNames_)
+        out << ',' << name;
+    out << '\n' << std::fixed;
+    for (size_t index = 0; index < frames_.size(); ++index) {
+        const Frame& frame = frames_[index];
+        out << index << ',' << std::setprecision(4) << frame.engineSeconds << ',' << std::setprecision(3)
+            << frame.milliseconds;
+        for (size_t stage = 0; stage < stageNames_.size(); ++stage) {
+            out << ',';
+            if (stage < frame.stageMs.size() && frame.stageMs[stage] >= 0.0)
+                out << frame.stageMs[stage];
+        }
+        out << '\n';
+    }
     out.flush();
 }

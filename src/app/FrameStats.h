@@ -1,6 +1,6 @@
 #pragma once
 
-#include <map>
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,17 +15,27 @@ struct Summary {
 // Nearest-rank statistics of a series; all zero for an empty one.
 Summary summarize(std::vector<double> samples);
 
-// Frame times and per-stage times in milliseconds, for the DEMO_STATS report.
+// Frame times and per-stage GPU times in milliseconds, for DEMO_STATS: a summary, or one row per frame.
 class FrameStats {
   public:
-    FrameStats() { frameMs_.reserve(4096); }
+    FrameStats() { frames_.reserve(4096); }
 
-    void addFrame(double milliseconds) { frameMs_.push_back(milliseconds); }
-    void addStage(const std::string& stage, double milliseconds) { stageMs_[stage].push_back(milliseconds); }
+    // Frame number frameCount() - 1 from now on: it started at `engineSeconds` on the engine clock.
+    void addFrame(double engineSeconds, double milliseconds);
+    // A stage's GPU time arrives a few frames after its frame; `frame` says which one it was.
+    void addStage(size_t frame, const std::string& stage, double milliseconds);
+    size_t frameCount() const { return frames_.size(); }
 
     void report(std::ostream& out) const;
+    // "frame,engine_s,frame_ms" and one column per stage; a stage time that never arrived stays empty.
+    void writeCsv(std::ostream& out) const;
 
   private:
-    std::vector<double> frameMs_;
-    std::map<std::string, std::vector<double>> stageMs_;
+    struct Frame {
+        double engineSeconds = 0.0;
+        double milliseconds = 0.0;
+        std::vector<double> stageMs; // by stage index; negative where no time arrived
+    };
+    std::vector<Frame> frames_;
+    std::vector<std::string> stageNames_; // in order of first arrival
 };

@@ -38,7 +38,10 @@ void Window::createWindow(GLFWmonitor* monitor) {
     glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
     glfwWindowHint(GLFW_SAMPLES, 4);
 
-    handle = glfwCreateWindow(width, height, "Demo", monitor, nullptr);
+    // GLFW asserts on a negative size and the X library fails in ways that end the process before any
+    // prompt, so sizes it cannot hold are refused here, on the same path as a failed creation.
+    handle = windowSizeSupported(width, height) ? glfwCreateWindow(width, height, "Demo", monitor, nullptr)
+                                                : nullptr;
     if (!handle)
         fatalError("FAIL!");
 

@@ -1,10 +1,17 @@
+#include "app/Automation.h"
 #include "app/Engine.h"
 #include "app/KeyHandler.h"
 #include "app/Window.h"
 
 #include <GLFW/glfw3.h>
+#include <iostream>
 
 int main(int argc, char** argv) {
+    // Refused before anything starts, so that standard output holds nothing of a run that never was.
+    if (const std::string& problem = automation().problem; !problem.empty()) {
+        std::cerr << "demo: invalid " << problem << std::endl;
+        return 2;
+    }
     startUp(argc, argv);
     glfwSetKeyCallback(window().handle, keyCallback);
     runFrameLoop();

@@ -61,7 +61,8 @@ class MeshLoader {
 
   protected:
     // What both processRoot variants share: the geometry of the root's first child and one transform per
-    // child. False, with nothing to upload, when the file has no drawable triangle there.
+    // child. False, with nothing to upload, when the file has no drawable triangle there or when a
+    // position, normal, node transform or the centre is not finite.
     bool collectModel(const aiNode* root, const aiScene* scene);
 };
 

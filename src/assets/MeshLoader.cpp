@@ -1,12 +1,15 @@
 #include "assets/Mesh.h"
+#include "assets/RegularFile.h"
 #include "assets/ResourceCatalogue.h"
 #include "assets/VertexLayout.h"
 
 #include <GL/glew.h>
+#include <algorithm>
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
+#include <cmath>
 #include <iostream>
 
 namespace {
@@ -72,6 +75,14 @@ std::vector<glm::vec3> areaWeightedNormals(const std::vector<glm::vec3>& positio
     return normals;
 }
 
+// Every float of a list of GLM vectors or matrices, which are plain arrays of floats.
+template <typename T> bool allFinite(const std::vector<T>& values) {
+    static_assert(sizeof(T) % sizeof(float) == 0);
+    const auto* floats = reinterpret_cast<const float*>(values.data());
+    return std::all_of(floats, floats + values.size() * (sizeof(T) / sizeof(float)),
+                       [](float value) { return std::isfinite(value); });
+}
+
 std::string diffuseTexturePath(const aiMesh* mesh, const aiScene* scene) {
     if (mesh->mMaterialIndex >= scene->mNumMaterials)
         return std::string();
@@ -87,7 +98,8 @@ Mesh* MeshLoader::loadMesh(const std::string& fileName, const std::string& direc
     const std::string path = directory + fileName;
     // The imported scene belongs to the importer and is freed with it at the end of this call.
     Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFile(path, aiProcess_CalcTangentSpace);
+    const aiScene* scene =
+        isRegularFile(path) ? importer.ReadFile(path, aiProcess_CalcTangentSpace) : nullptr;
     Mesh* mesh = nullptr;
     if (scene != nullptr && scene->mFlags != AI_SCENE_FLAGS_INCOMPLETE && scene->mRootNode != nullptr)
         mesh = processRoot(scene->mRootNode, scene);
@@ -114,7 +126,10 @@ bool MeshLoader::collectModel(const aiNode* root, const aiScene* scene) {
     for (unsigned i = 0; i < root->mNumChildren; ++i)
         if (root->mChildren[i] != nullptr)
             transforms.push_back(rootMatrix * toColumnMajor(root->mChildren[i]->mTransformation));
-    return true;
+    // One NaN, or coordinates whose sum overflows, would spread through every matrix built from the
+    // model: the orb's light would never reach the ground and never hand over.
+    return allFinite(positions) && allFinite(normals) && allFinite(transforms) &&
+           allFinite(std::vector<glm::vec3>{center});
 }
 
 Mesh* MeshLoader::processRoot(const aiNode* root, const aiScene* scene) {

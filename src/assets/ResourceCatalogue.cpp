@@ -39,16 +39,21 @@ void loadMeshCatalogue(const std::string& listName, const std::string& directory
     for (const std::string& name : readResourceList(listName, directory)) {
         if (present(meshTable(), name))
             continue;
-        if (Mesh* mesh = loader.loadMesh(name, directory))
+        if (Mesh* mesh = loader.loadMesh(name, directory)) {
             meshTable().emplace(name, mesh);
-        else
+        } else {
             std::cout << name << " IS NULL" << std::endl;
+            noteFailedMesh(name);
+        }
     }
     if (!present(meshTable(), "quad"))
         meshTable().emplace("quad", loader.createQuad());
     // A list that names "plane.obj" itself keeps its own mesh there. A plane that fails to load has
     // printed its line and leaves the key absent, so findMesh gives null as for any missing mesh.
-    if (!present(meshTable(), "plane.obj"))
+    if (!present(meshTable(), "plane.obj")) {
         if (Mesh* plane = particleLoader().loadMesh("plane.obj", directory))
             meshTable().emplace("plane.obj", plane);
+        else
+            noteFailedMesh("plane.obj");
+    }
 }

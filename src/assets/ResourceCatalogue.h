@@ -21,6 +21,9 @@ void loadMeshCatalogue(const std::string& listName, const std::string& directory
 
 Texture findTexture(const std::string& name); // 0 when absent
 Mesh* findMesh(const std::string& name);      // null when absent
+// A mesh the catalogue tried to load and could not, and has reported: the scene need not name it again.
+void noteFailedMesh(const std::string& name);
+bool meshFailedToLoad(const std::string& name);
 
 void releaseTextures();
 void releaseMeshes();

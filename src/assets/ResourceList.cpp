@@ -1,6 +1,7 @@
 #include "assets/ResourceList.h"
 
 #include "app/Console.h"
+#include "assets/RegularFile.h"
 #include "assets/ResourceCatalogue.h"
 
 #include <algorithm>
@@ -40,8 +41,11 @@ std::vector<std::string> parseResourceList(std::istream& in, const std::string& 
 
 std::vector<std::string> readResourceList(const std::string& listName, const std::string& directory) {
     const std::string path = directory + listName;
-    std::ifstream in(path);
-    if (!in)
+    std::ifstream in;
+    // A directory would open and read as an empty list, a FIFO would block: both are as fatal as no file.
+    if (isRegularFile(path))
+        in.open(path);
+    if (!in.is_open())
         fatalError("\nERROR READING FILE: " + path);
     return parseResourceList(in, path);
 }

@@ -1,10 +1,11 @@
 #include "assets/ShaderProgram.h"
 
+#include "assets/RegularFile.h"
+
 #include <GL/glew.h>
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 
 namespace {
 
@@ -131,10 +132,18 @@ bool linkProgram(uint32_t vertexShader, uint32_t fragmentShader, uint32_t geomet
 }
 
 std::string readTextFile(const std::string& path) {
-    std::ifstream file(path);
-    if (!file.is_open()) {
+    std::ifstream file;
+    if (isRegularFile(path))
+        file.open(path);
+    // Read through the stream rather than with stream-buffer iterators: a read error then sets badbit
+    // instead of throwing out of the loader.
+    std::string source;
+    char chunk[4096];
+    while (file.is_open() && (file.read(chunk, sizeof chunk), file.gcount() > 0))
+        source.append(chunk, static_cast<size_t>(file.gcount()));
+    if (!file.is_open() || file.bad()) {
         std::cout << "ERROR OPENING FILE: " << path << std::endl;
         return UnreadableFile;
     }
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return source;
 }

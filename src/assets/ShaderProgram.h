@@ -17,7 +17,8 @@ struct ShaderProgram {
 
 // Builds directory + baseName + extensions. Returns null after printing the failure lines and deleting
 // every object it created, so a failed build leaves nothing behind.
-ShaderProgram* createShaderProgram(const std::string& directory, const std::string& baseName, bool withGeometry);
+ShaderProgram* createShaderProgram(const std::string& directory, const std::string& baseName,
+                                   bool withGeometry);
 
 // Deletes the program and its stages and frees the record; a null pointer is ignored.
 void destroyShaderProgram(ShaderProgram* shader);
@@ -25,7 +26,8 @@ void destroyShaderProgram(ShaderProgram* shader);
 // Reads and compiles one stage; `shader` receives the object name as soon as it exists.
 bool compileStage(const std::string& path, uint32_t stageType, uint32_t& shader);
 
-// Creates, attaches (vertex, fragment[, geometry]) and links; `program` receives the name as soon as it exists.
+// Creates, attaches (vertex, fragment[, geometry]) and links; `program` receives the name as soon as it
+// exists.
 bool linkProgram(uint32_t vertexShader, uint32_t fragmentShader, uint32_t& program);
 bool linkProgram(uint32_t vertexShader, uint32_t fragmentShader, uint32_t geometryShader, uint32_t& program);
 

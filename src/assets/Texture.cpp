@@ -1,5 +1,7 @@
 #include "assets/Texture.h"
 
+#include "assets/RegularFile.h"
+
 #include <FreeImage.h>
 #include <GL/glew.h>
 #include <iostream>
@@ -9,10 +11,38 @@ namespace {
 // A cube map has six faces, +X, -X, +Y, -Y, +Z, -Z; the target enums follow each other in that order.
 constexpr size_t CubeFaceCount = 6;
 
-// The format is deduced from the file's signature, not its name; an unknown format loads as null.
-FIBITMAP* loadBitmap(const std::string& path) {
+bool fitsTexture(FIBITMAP* bitmap, GLint maxSide) {
+    const auto limit = static_cast<unsigned>(maxSide);
+    const unsigned width = FreeImage_GetWidth(bitmap), height = FreeImage_GetHeight(bitmap);
+    return width > 0 && height > 0 && width <= limit && height <= limit;
+}
+
+// The format is deduced from the file's signature, not its name; an unknown format loads as null. An
+// image with a side longer than maxSide loads as null too, and where the format allows it the header is
+// read first, so that a small file claiming an enormous size is refused before a single pixel is decoded
+// (the decoder would otherwise allocate gigabytes, and the driver choke on the upload).
+FIBITMAP* loadBitmap(const std::string& path, GLenum maxSideQuery) {
+    if (!isRegularFile(path))
+        return nullptr;
     const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-    return FreeImage_Load(format, path.c_str(), 0);
+    if (format == FIF_UNKNOWN)
+        return nullptr;
+    GLint maxSide = 0;
+    glGetIntegerv(maxSideQuery, &maxSide);
+    if (FreeImage_FIFSupportsNoPixels(format)) {
+        FIBITMAP* header = FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS);
+        const bool fits = header && fitsTexture(header, maxSide);
+        if (header)
+            FreeImage_Unload(header);
+        if (!fits)
+            return nullptr;
+    }
+    FIBITMAP* bitmap = FreeImage_Load(format, path.c_str(), 0);
+    if (bitmap && !fitsTexture(bitmap, maxSide)) {
+        FreeImage_Unload(bitmap);
+        bitmap = nullptr;
+    }
+    return bitmap;
 }
 
 // The face as FreeImage's 24-bit BGR layout, which is what the cube-map upload reads, or null when it
@@ -20,7 +50,7 @@ FIBITMAP* loadBitmap(const std::string& path) {
 // wrong pixel size). A face that is not square is refused like an unreadable one: OpenGL would reject it
 // and leave an error behind for some unrelated check to trip over.
 FIBITMAP* loadCubeFace(const std::string& path) {
-    FIBITMAP* bitmap = loadBitmap(path);
+    FIBITMAP* bitmap = loadBitmap(path, GL_MAX_CUBE_MAP_TEXTURE_SIZE);
     if (bitmap && !(FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24)) {
         FIBITMAP* converted = FreeImage_ConvertTo24Bits(bitmap); // null when the type has no 24-bit form
         FreeImage_Unload(bitmap);
@@ -51,7 +81,7 @@ void uploadCubeFace(GLenum target, const std::string& path) {
 
 Texture loadTexture(const std::string& directory, const std::string& fileName) {
     const std::string path = directory + fileName;
-    FIBITMAP* bitmap = loadBitmap(path);
+    FIBITMAP* bitmap = loadBitmap(path, GL_MAX_TEXTURE_SIZE);
     // Images without a 32-bit form (floating-point or 16-bit grey, say) convert to null; they are as
     // unusable as a missing file and are reported the same way.
     FIBITMAP* copy = bitmap ? FreeImage_ConvertTo32Bits(bitmap) : nullptr;

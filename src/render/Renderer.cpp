@@ -41,7 +41,7 @@ Renderer::Renderer(int32_t width, int32_t height) : width(width), height(height)
     shadowPass = std::make_unique<ShadowPass>();
     shadowCubeMap = createShadowCubeMap();
     debugPass = std::make_unique<DebugPass>();
-    if (automation().stats)
+    if (automation().stats || !automation().statsPath.empty())
         enableStageTimer();
 }
 

@@ -16,7 +16,8 @@ class WaterPass {
     WaterPass(const WaterPass&) = delete;
     WaterPass& operator=(const WaterPass&) = delete;
 
-    void draw(const Camera& camera, const PointLight& light, WaterSurface& surface, const WaterTargets& targets);
+    void draw(const Camera& camera, const PointLight& light, WaterSurface& surface,
+              const WaterTargets& targets);
 
     ShaderProgram* program = nullptr;
     int32_t viewLocation = -1;

@@ -20,8 +20,9 @@ struct WaterTargets {
 };
 
 // Fills the sizes, then runs the reflection set-up and the refraction set-up.
-WaterTargets* createWaterTargets(uint32_t reflectionWidth, uint32_t reflectionHeight, uint32_t refractionWidth,
-                                 uint32_t refractionHeight, uint32_t screenWidth, uint32_t screenHeight);
+WaterTargets* createWaterTargets(uint32_t reflectionWidth, uint32_t reflectionHeight,
+                                 uint32_t refractionWidth, uint32_t refractionHeight, uint32_t screenWidth,
+                                 uint32_t screenHeight);
 void createReflectionTarget(WaterTargets& targets);
 void createRefractionTarget(WaterTargets& targets);
 void destroyWaterTargets(WaterTargets* targets);

@@ -26,7 +26,7 @@ constexpr const char* PlainModels[] = {"map.dae",    "house.obj",   "bridge.dae"
 // once which model the scene goes without.
 Mesh* sceneMesh(const char* name) {
     Mesh* mesh = findMesh(name);
-    if (!mesh)
+    if (!mesh && !meshFailedToLoad(name))
         std::cout << "ERROR: MISSING MESH " << name << std::endl;
     return mesh;
 }

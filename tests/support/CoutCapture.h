@@ -3,7 +3,6 @@
 #include <iostream>
 #include <sstream>
 #include <string>
-#include <vector>
 
 // Collects everything written to std::cout while it lives.
 class CoutCapture {
@@ -14,8 +13,6 @@ class CoutCapture {
     CoutCapture& operator=(const CoutCapture&) = delete;
 
     std::string text() const { return buffer_.str(); }
-    // The output split at line feeds; a final line without a line feed is kept.
-    std::vector<std::string> lines() const;
 
   private:
     std::ostringstream buffer_;

@@ -134,37 +134,69 @@ std::string DemoProcess::errorOutput() const {
     return readWhole(stderrPath_);
 }
 
-std::vector<std::string> DemoProcess::outputLines() const {
-    std::vector<std::string> lines;
-    std::istringstream in(output());
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
+bool DemoProcess::running() {
+    if (finished_)
+        return false;
+    int raw = 0;
+    if (waitpid(pid_, &raw, WNOHANG) == 0)
+        return true;
+    finished_ = true;
+    status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    return false;
 }
 
-bool DemoProcess::waitForOutput(const std::string& text, std::chrono::seconds timeout) const {
+bool DemoProcess::waitForOutput(const std::string& text, std::chrono::seconds timeout, size_t times) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (output().find(text) == std::string::npos) {
+    for (;;) {
+        const std::string now = output();
+        size_t found = 0;
+        for (size_t at = now.find(text); at != std::string::npos; at = now.find(text, at + 1))
+            ++found;
+        if (found >= times)
+            return true;
         if (std::chrono::steady_clock::now() > deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    return true;
 }
 
-int runDemo(const fs::path& workingDirectory, const std::vector<std::string>& arguments,
-            const std::map<std::string, std::string>& environment, std::string& output) {
-    DemoProcess process(workingDirectory, arguments, environment);
-    const int status = process.wait();
-    output = process.output();
-    return status;
+const std::string StartUpLines = "INITIALIZING LIBRARIES:\n"
+                                 "\t\tGLFW .................................OK!\n"
+                                 "\t\tWINDOW ...............................OK!\n"
+                                 "\t\tGLEW .................................OK!\n";
+const std::string PausePrompt = "Press any key to continue . . . ";
+
+std::string normalRunOutput(const std::string& middle) {
+    return StartUpLines + middle +
+           "CLEANING UP LIBRARIES:\n"
+           "\t\tWINDOW ...............................OK!\n"
+           "\t\tGLFW .................................OK!\n" +
+           PausePrompt;
 }
 
-std::string findWindowOf(const DemoProcess& demo, std::chrono::seconds timeout) {
+std::vector<std::string> problemLines(const std::string& errorOutput) {
+    std::vector<std::string> problems;
+    std::istringstream in(errorOutput);
+    for (std::string line; std::getline(in, line);)
+        for (const char* sign : {"Sanitizer", "runtime error", "Mesa: User error", "GL_INVALID"})
+            if (line.find(sign) != std::string::npos) {
+                problems.push_back(line);
+                break;
+            }
+    return problems;
+}
+
+std::string findWindowOf(DemoProcess& demo, std::chrono::seconds timeout) {
+    // The window exists once its status line is complete; searching earlier races its creation.
     const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (demo.output().find("WINDOW ...............................OK!") == std::string::npos) {
+        if (!demo.running() || std::chrono::steady_clock::now() > deadline)
+            return {};
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
     const std::string command = "DISPLAY=" + demo.display() + " xdotool search --pid " +
                                 std::to_string(demo.pid()) + " --name '^Demo$' 2>/dev/null";
-    while (std::chrono::steady_clock::now() < deadline) {
+    while (demo.running() && std::chrono::steady_clock::now() < deadline) {
         std::string found = runAndRead(command);
         if (const auto end = found.find('\n'); end != std::string::npos && end > 0)
             return found.substr(0, end);

@@ -39,10 +39,10 @@ class DemoProcess {
     int wait(std::chrono::seconds timeout = std::chrono::seconds(120));
     std::string output() const;      // standard output so far
     std::string errorOutput() const; // standard error so far
-    std::vector<std::string> outputLines() const;
-    // Polls standard output until it contains `text`; false after the timeout.
-    bool waitForOutput(const std::string& text,
-                       std::chrono::seconds timeout = std::chrono::seconds(60)) const;
+    bool running();
+    // Polls standard output until it holds `text` `times` times; false after the timeout.
+    bool waitForOutput(const std::string& text, std::chrono::seconds timeout = std::chrono::seconds(120),
+                       size_t times = 1) const;
 
   private:
     PrivateDisplay display_;
@@ -53,12 +53,18 @@ class DemoProcess {
     std::filesystem::path stderrPath_;
 };
 
-// Runs the demo to completion and returns its exit status.
-int runDemo(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
-            const std::map<std::string, std::string>& environment, std::string& output);
+// What a normal run prints: the start-up lines, `middle` (loader errors, key output), the shutdown lines
+// and the prompt of the console pause.
+extern const std::string StartUpLines;
+extern const std::string PausePrompt;
+std::string normalRunOutput(const std::string& middle = "");
 
-// The "Demo" window of the process, found with xdotool on its display; empty when none shows up in time.
-std::string findWindowOf(const DemoProcess& demo, std::chrono::seconds timeout = std::chrono::seconds(60));
+// Lines of standard error that report a fault: the sanitizers, and Mesa's OpenGL errors (MESA_DEBUG=1).
+std::vector<std::string> problemLines(const std::string& errorOutput);
+
+// The "Demo" window of the process, found with xdotool on its display once the window's status line is
+// out; empty when the process ends or no window shows up in time.
+std::string findWindowOf(DemoProcess& demo, std::chrono::seconds timeout = std::chrono::seconds(120));
 
 // Sends one key (an xdotool key name such as "F11" or "Escape") to a window of the process's display.
 bool sendKey(const DemoProcess& demo, const std::string& windowId, const std::string& key);

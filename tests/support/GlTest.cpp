@@ -91,3 +91,20 @@ GLint glInteger(GLenum name) {
     glGetIntegerv(name, &value);
     return value;
 }
+
+std::map<std::string, int> liveGlObjects() {
+    const std::pair<const char*, GLboolean(GLAPIENTRY*)(GLuint)> kinds[] = {
+        {"textures", glIsTexture},
+        {"buffers", glIsBuffer},
+        {"vertex arrays", glIsVertexArray},
+        {"framebuffers", glIsFramebuffer},
+        {"renderbuffers", glIsRenderbuffer},
+        {"programs", glIsProgram},
+        {"shaders", glIsShader},
+        {"queries", glIsQuery}};
+    std::map<std::string, int> counts;
+    for (const auto& [kind, isObject] : kinds)
+        for (GLuint name = 1; name < 4096; ++name)
+            counts[kind] += isObject(name) == GL_TRUE;
+    return counts;
+}

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,3 +33,7 @@ std::vector<std::string> drainGlErrors();
 
 // The integer state behind a glGet enum, for terse state checks.
 GLint glInteger(GLenum name);
+
+// How many objects of each kind ("textures", "buffers", ...) exist among the first few thousand names:
+// equal counts before a create and after its release mean the release left nothing behind.
+std::map<std::string, int> liveGlObjects();

@@ -1,20 +1,10 @@
 #include "TempTree.h"
 
-#include "CoutCapture.h"
-
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> CoutCapture::lines() const {
-    std::vector<std::string> result;
-    std::istringstream in(buffer_.str());
-    for (std::string line; std::getline(in, line);)
-        result.push_back(line);
-    return result;
-}
 
 TempTree::TempTree() {
     std::string pattern = (fs::temp_directory_path() / "demo-test-XXXXXX").string();

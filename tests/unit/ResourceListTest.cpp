@@ -1,3 +1,4 @@
+// The list files: which names a line yields, what is reported, and which list files are fatal.
 #include "assets/ResourceList.h"
 
 #include "assets/ResourceCatalogue.h"
@@ -7,107 +8,60 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::vector<std::string> parse(const std::string& text, std::vector<std::string>* printed = nullptr) {
-    std::istringstream in(text);
-    CoutCapture capture;
-    std::vector<std::string> names = parseResourceList(in, "../Resources/Meshes/Meshes");
-    if (printed != nullptr)
-        *printed = capture.lines();
-    return names;
-}
-
 using Names = std::vector<std::string>;
 
-TEST(ResourceList, NameIsCutAtTheFirstCharacterOutsideTheSet) {
+TEST(ResourceList, EachLineYieldsItsLeadingNameAndOtherLinesAreSkippedAloud) {
+    const std::string longName = std::string(250, 'n') + ".obj";
     const struct {
-        std::string line;
-        std::string name;
+        std::string text;
+        Names names;
+        std::string printed;
     } cases[] = {
-        {"house.obj\r", "house.obj"},                 // CRLF line end
-        {"dudv.png the water's ripples", "dudv.png"}, // remark after a blank
-        {"normalmap.png\tremark", "normalmap.png"},   // remark after a tab
-        {"models/house.obj", "models/house.obj"},     // subdirectory: the slash is inside the set
-        {"my house.obj", "my"},                       // a space ends the name
-        {" house.obj", ""},                           // leading white space is not skipped
-        {"", ""},                                     // empty line
-        {"monkey2.dae", "monkey2.dae"},
-        {"A-Z_0.9:;<=>?@[\\]^", "A-Z_0.9:;<=>?@[\\]^"}, // the odd corners of '.' to '_'
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(listEntryName(c.line), c.name) << "line: " << c.line;
-}
-
-TEST(ResourceList, CharactersJustInsideAndJustOutsideTheSet) {
-    // Each range's neighbours: ',' | '-' '.' ... '_' | '`' 'a' ... 'z' | '{', plus bytes past ASCII.
-    const struct {
-        char c;
-        bool inside;
-    } cases[] = {
-        {',', false}, {'-', true},   {'.', true},   {'/', true},     {'0', true},     {'9', true},
-        {'@', true},  {'A', true},   {'Z', true},   {'_', true},     {'`', false},    {'a', true},
-        {'z', true},  {'{', false},  {'~', false},  {'\x7f', false}, {'\x80', false}, {'\xff', false},
-        {' ', false}, {'\t', false}, {'\r', false}, {'!', false},    {'"', false},    {'#', false},
-        {'+', false}, {'*', false},  {'\0', false},
+        {"b.obj\na.obj\nb.obj\n", {"b.obj", "a.obj", "b.obj"}, ""},
+        {"a.png\r\nb.png remark\r\nc.png", {"a.png", "b.png", "c.png"}, ""},
+        {"dudv.png the ripples\nnormalmap.png\tremark\nmodels/house.obj\nmy house.obj\n",
+         {"dudv.png", "normalmap.png", "models/house.obj", "my"},
+         ""},
+        {"A-Z_0.9:;<=>?@[\\]^az\n", {"A-Z_0.9:;<=>?@[\\]^az"}, ""},
+        {"x,y\nx`y\nx{y\nx\x80y\nx!y\n", {"x", "x", "x", "x", "x"}, ""},
+        {"\na.png\n\r\n \t \r\n\nb.png\n\n", {"a.png", "b.png"}, ""},
+        {"a.png\n house.obj\n# remark\nb.png\n",
+         {"a.png", "b.png"},
+         "SKIPPING LINE 2 OF ../Resources/Meshes/Meshes\nSKIPPING LINE 3 OF ../Resources/Meshes/Meshes\n"},
+        {longName + " remark\nshort.obj\n", {longName, "short.obj"}, ""},
     };
     for (const auto& c : cases) {
-        const std::string line = std::string("x") + c.c + "y";
-        EXPECT_EQ(isListNameCharacter(c.c), c.inside)
-            << "byte " << static_cast<int>(static_cast<unsigned char>(c.c));
-        EXPECT_EQ(listEntryName(line), c.inside ? line : "x")
-            << "byte " << static_cast<int>(static_cast<unsigned char>(c.c));
+        std::istringstream in(c.text);
+        CoutCapture capture;
+        EXPECT_EQ(parseResourceList(in, "../Resources/Meshes/Meshes"), c.names) << c.text;
+        EXPECT_EQ(capture.text(), c.printed) << c.text;
     }
 }
 
-TEST(ResourceList, KeepsFileOrderAndDuplicates) {
-    EXPECT_EQ(parse("b.obj\na.obj\nb.obj\n"), (Names{"b.obj", "a.obj", "b.obj"}));
-}
-
-TEST(ResourceList, ReadsCrlfFilesAndALastLineWithoutLineEnd) {
-    EXPECT_EQ(parse("a.png\r\nb.png remark\r\nc.png"), (Names{"a.png", "b.png", "c.png"}));
-}
-
-TEST(ResourceList, SkipsBlankLinesSilently) {
-    std::vector<std::string> printed;
-    EXPECT_EQ(parse("\na.png\n\r\n \t \r\n\nb.png\n\n", &printed), (Names{"a.png", "b.png"}));
-    EXPECT_EQ(printed, Names{});
-}
-
-TEST(ResourceList, ReportsOtherLinesThatYieldNoName) {
-    std::vector<std::string> printed;
-    EXPECT_EQ(parse("a.png\n house.obj\n# remark\nb.png\n", &printed), (Names{"a.png", "b.png"}));
-    EXPECT_EQ(printed, (Names{"SKIPPING LINE 2 OF ../Resources/Meshes/Meshes",
-                              "SKIPPING LINE 3 OF ../Resources/Meshes/Meshes"}));
-}
-
-TEST(ResourceList, ReadsLongNamesWhole) {
-    const std::string longName = std::string(250, 'n') + ".obj";
-    EXPECT_EQ(parse(longName + " remark\nshort.obj\n"), (Names{longName, "short.obj"}));
-}
-
-TEST(ResourceList, ReadsTheListFileInTheDirectory) {
+TEST(ResourceList, IsReadFromTheDirectoryAndAnythingButARegularFileIsFatal) {
     TempTree tree;
     tree.write("Resources/Meshes/Meshes", "house.obj\r\nbridge.dae  the bridge\r\n");
+    std::filesystem::create_directories(tree.textures() / "Textures");
+    ASSERT_EQ(mkfifo((tree.root() / "Resources" / "Fifo").c_str(), 0600), 0);
     ScopedWorkingDirectory inWork(tree.work());
     EXPECT_EQ(readResourceList("Meshes", "../Resources/Meshes/"), (Names{"house.obj", "bridge.dae"}));
-}
 
-TEST(ResourceListDeathTest, MissingListFileIsFatalWithStatusOne) {
-    TempTree tree;
-    ScopedWorkingDirectory inWork(tree.work());
     // The death-test matcher reads standard error, so the child sends standard output there; with
-    // standard input at end of file the console pause returns at once.
-    EXPECT_EXIT(
-        {
-            dup2(STDERR_FILENO, STDOUT_FILENO);
-            if (std::freopen("/dev/null", "r", stdin) == nullptr)
-                std::abort();
-            readResourceList("Meshes", "../Resources/Meshes/");
-        },
-        ::testing::ExitedWithCode(1), "^\nERROR READING FILE: \\.\\./Resources/Meshes/Meshes\n");
+    // standard input at end of file the console pause returns at once. A FIFO must not block.
+    const std::pair<const char*, const char*> fatal[] = {{"Missing", "../Resources/Meshes/"},
+                                                         {"Textures", "../Resources/Textures/"},
+                                                         {"Fifo", "../Resources/"}};
+    for (const auto& [list, directory] : fatal)
+        EXPECT_EXIT((dup2(STDERR_FILENO, STDOUT_FILENO), std::freopen("/dev/null", "r", stdin),
+                     readResourceList(list, directory)),
+                    ::testing::ExitedWithCode(1),
+                    "^\nERROR READING FILE: " + std::string(directory) + list + "\n")
+            << list;
 }
 
 } // namespace

@@ -59,13 +59,6 @@ inline void expectNear(const glm::vec3& actual, const glm::vec3& expected, float
         EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
 }
 
-inline void expectNear(const glm::mat4& actual, const glm::mat4& expected, float tolerance = 1e-5f) {
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r)
-            EXPECT_NEAR(actual[c][r], expected[c][r], tolerance) << "element [" << c << "][" << r << "]";
-}
-
-// Where a matrix puts the origin of its model space.
 inline glm::vec3 translationOf(const glm::mat4& m) {
     return glm::vec3(m[3]);
 }

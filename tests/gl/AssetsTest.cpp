@@ -1,0 +1,498 @@
+// Loading from files on a hidden window: shader programs, textures and cube maps, meshes and the resource
+// catalogue. What a user relies on: the exact failure lines, survival of every malformed file, and
+// nothing left behind by a failure or a release.
+#include "assets/Mesh.h"
+#include "assets/ResourceCatalogue.h"
+#include "assets/ShaderProgram.h"
+#include "assets/Texture.h"
+#include "support/CoutCapture.h"
+#include "support/GlTest.h"
+#include "support/TempTree.h"
+
+#include <FreeImage.h>
+#include <assimp/scene.h>
+#include <fstream>
+#include <glm/gtc/constants.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AssetsTest : public GlTest {
+  protected:
+    std::string folder(const fs::path& path) const { return path.string() + "/"; }
+    void mkfifoAt(const fs::path& path) const { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0) << path; }
+    TempTree tree;
+};
+
+// ---- Shader programs -------------------------------------------------------------------------------------
+
+const std::string GoodVertex = "#version 450 core\nlayout(location = 0) in vec3 position;\n"
+                               "void main() { gl_Position = vec4(position, 1.0); }\n";
+const std::string GoodFragment = "#version 450 core\nout vec4 colour;\nvoid main() { colour = vec4(1.0); }\n";
+const std::string GoodGeometry = "#version 450 core\nlayout(triangles) in;\n"
+                                 "layout(triangle_strip, max_vertices = 3) out;\nvoid main() {\n"
+                                 "for (int i = 0; i < 3; ++i) { gl_Position = gl_in[i].gl_Position; "
+                                 "EmitVertex(); }\n}\n";
+const std::string BrokenStage = "#version 450 core\nvoid main() { this is not glsl; }\n";
+// Compiles on its own but cannot link: the function is declared and never defined.
+const std::string UnlinkableFragment =
+    "#version 450 core\nout vec4 colour;\nvec4 shade();\nvoid main() { colour = shade(); }\n";
+
+// The driver's own log for a stage or a link, obtained without the code under test.
+std::string driverLog(GLenum type, const std::string& source, bool link = false) {
+    const GLuint shader = glCreateShader(type);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    char log[4096] = {};
+    if (!link) {
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    } else {
+        const GLuint program = glCreateProgram();
+        const GLuint vertex = glCreateShader(GL_VERTEX_SHADER);
+        const char* vertexText = GoodVertex.c_str();
+        glShaderSource(vertex, 1, &vertexText, nullptr);
+        glCompileShader(vertex);
+        glAttachShader(program, vertex);
+        glAttachShader(program, shader);
+        glLinkProgram(program);
+        glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        glDeleteProgram(program);
+        glDeleteShader(vertex);
+    }
+    glDeleteShader(shader);
+    return log;
+}
+
+TEST_F(AssetsTest, AShaderBuildThatFailsSaysWhyOnceAndLeavesNothingBehind) {
+    const std::string base = folder(tree.shaders()) + "Pass";
+    const struct {
+        std::map<std::string, std::string>
+            files; // extension to source; "dir" makes a directory, "fifo" a FIFO
+        bool geometry;
+        std::string expected;
+    } cases[] = {
+        {{{".vert", GoodVertex}, {".frag", GoodFragment}}, false, ""},
+        {{{".vert", GoodVertex}, {".frag", GoodFragment}, {".geom", GoodGeometry}}, true, ""},
+        {{}, false, "ERROR OPENING FILE: " + base + ".vert\nERROR OPENING FILE: " + base + ".frag\n"},
+        {{{".vert", "dir"}, {".frag", GoodFragment}}, false, "ERROR OPENING FILE: " + base + ".vert\n"},
+        {{{".vert", GoodVertex}, {".frag", "fifo"}}, false, "ERROR OPENING FILE: " + base + ".frag\n"},
+        {{{".vert", BrokenStage}, {".frag", BrokenStage}},
+         false,
+         "COMPILER ERROR:" + base + ".vert" + driverLog(GL_VERTEX_SHADER, BrokenStage) +
+             "\nCOMPILER ERROR:" + base + ".frag" + driverLog(GL_FRAGMENT_SHADER, BrokenStage) + "\n"},
+        {{{".vert", GoodVertex}, {".frag", UnlinkableFragment}},
+         false,
+         "ERROR LINKING PROGRAM SHADER: " + driverLog(GL_FRAGMENT_SHADER, UnlinkableFragment, true) + "\n"},
+        {{{".vert", GoodVertex}, {".frag", GoodFragment}}, true, "ERROR OPENING FILE: " + base + ".geom\n"},
+        {{{".vert", GoodVertex}, {".frag", GoodFragment}, {".geom", BrokenStage}},
+         true,
+         "COMPILER ERROR:" + base + ".geom" + driverLog(GL_GEOMETRY_SHADER, BrokenStage) + "\n"},
+    };
+    clearDebugErrors(); // the driver's own compile errors above
+    for (const auto& c : cases) {
+        fs::remove_all(tree.shaders());
+        fs::create_directories(tree.shaders());
+        for (const auto& [extension, source] : c.files) {
+            if (source == "dir")
+                fs::create_directories(base + extension);
+            else if (source == "fifo")
+                mkfifoAt(base + extension);
+            else
+                tree.write("Resources/Shaders/Pass" + extension, source);
+        }
+        const auto before = liveGlObjects();
+        CoutCapture output;
+        ShaderProgram* shader = createShaderProgram(folder(tree.shaders()), "Pass", c.geometry);
+        acceptCompilerMessages(output.text());
+        if (c.expected.empty()) {
+            ASSERT_NE(shader, nullptr) << output.text();
+            EXPECT_EQ(output.text(), "");
+            GLint linked = 0;
+            glGetProgramiv(shader->program, GL_LINK_STATUS, &linked);
+            EXPECT_EQ(linked, GL_TRUE);
+            destroyShaderProgram(shader);
+        } else {
+            EXPECT_EQ(shader, nullptr);
+            EXPECT_EQ(output.text(), c.expected + "DELETING ERRONEOUS SHADER: Pass\n");
+        }
+        EXPECT_EQ(liveGlObjects(), before);
+    }
+}
+
+// ---- Textures and cube maps ------------------------------------------------------------------------------
+
+// Every pixel different in every channel, so that a swapped channel, a flipped row or a wrong row pitch
+// shows. Written with FreeImage: 32 bits with alpha, 24 without, 8 as grey (red is the grey).
+glm::u8vec4 patternAt(int x, int y) {
+    return {10 + 40 * x, 20 + 50 * y, 90 + 7 * x * y, 250 - 30 * x - 20 * y};
+}
+
+void writeImage(const fs::path& path, FREE_IMAGE_FORMAT format, int width, int height, int bits) {
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const glm::u8vec4 c = patternAt(x, y);
+            BYTE* p = FreeImage_GetScanLine(bitmap, y) + x * (bits / 8);
+            p[0] = c.r; // the grey of an 8-bit image
+            if (bits >= 24) {
+                p[FI_RGBA_RED] = c.r;
+                p[FI_RGBA_GREEN] = c.g;
+                p[FI_RGBA_BLUE] = c.b;
+            }
+            if (bits == 32)
+                p[FI_RGBA_ALPHA] = c.a;
+        }
+    ASSERT_TRUE(FreeImage_Save(format, bitmap, path.c_str(), 0)) << path;
+    FreeImage_Unload(bitmap);
+}
+
+// A small real image whose header then claims another size: little-endian 32-bit (BMP) or 16-bit (TGA)
+// fields at a fixed offset, big-endian 16-bit fields after the JPEG frame marker.
+void writeLyingImage(const fs::path& path, FREE_IMAGE_FORMAT format, uint32_t width, uint32_t height) {
+    writeImage(path, format, 8, 8, 24);
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const auto put = [&](size_t at, uint32_t value, int size, bool bigEndian) {
+        for (int i = 0; i < size; ++i)
+            bytes[at + size_t(i)] = char(value >> 8 * (bigEndian ? size - 1 - i : i));
+    };
+    if (format == FIF_BMP) {
+        put(18, width, 4, false);
+        put(22, height, 4, false);
+    } else if (format == FIF_TARGA) {
+        put(12, width, 2, false);
+        put(14, height, 2, false);
+    } else {
+        const size_t frame = bytes.find("\xFF\xC0");
+        put(frame + 5, height, 2, true);
+        put(frame + 7, width, 2, true);
+    }
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<glm::u8vec4> level0(GLenum target, GLint& width, GLint& height) {
+    glGetTexLevelParameteriv(target, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(target, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<glm::u8vec4> pixels(size_t(width * height));
+    glGetTexImage(target, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+void expectPattern(GLenum target, int width, int height, bool grey, bool alpha, int tolerance = 0) {
+    GLint w = 0, h = 0;
+    const std::vector<glm::u8vec4> pixels = level0(target, w, h);
+    ASSERT_EQ(std::make_pair(w, h), std::make_pair(width, height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            glm::ivec4 e(patternAt(x, y));
+            if (grey)
+                e = glm::ivec4(e.r, e.r, e.r, 255);
+            if (!alpha)
+                e.a = 255;
+            const glm::ivec4 d = glm::abs(glm::ivec4(pixels[size_t(y * width + x)]) - e);
+            EXPECT_LE(std::max({d.r, d.g, d.b, d.a}), tolerance) << "pixel " << x << ", " << y;
+        }
+}
+
+TEST_F(AssetsTest, ImagesBecomeMipmappedRgbaTexturesOfTheirOwnPixels) {
+    const std::tuple<const char*, FREE_IMAGE_FORMAT, int> images[] = {
+        {"alpha.png", FIF_PNG, 32}, {"opaque.bmp", FIF_BMP, 24}, {"grey.png", FIF_PNG, 8}};
+    for (const auto& [name, format, bits] : images) {
+        writeImage(tree.textures() / name, format, 3, 5, bits); // 3 wide: 24- and 8-bit rows carry padding
+        CoutCapture output;
+        const Texture texture = loadTexture(folder(tree.textures()), name);
+        ASSERT_NE(texture, 0u) << name;
+        EXPECT_EQ(output.text(), "");
+        glBindTexture(GL_TEXTURE_2D, texture);
+        expectPattern(GL_TEXTURE_2D, 3, 5, bits == 8, bits == 32);
+        GLint last = 0; // 3 x 5, 1 x 2, 1 x 1: the chain is complete, so the default filter samples it
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 2, GL_TEXTURE_HEIGHT, &last);
+        EXPECT_EQ(last, 1) << name;
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDeleteTextures(1, &texture);
+    }
+}
+
+TEST_F(AssetsTest, UnusableImagesAreReportedAndRefusedBeforeTheirPixelsAreDecoded) {
+    tree.write("Resources/Textures/notes.png", "not an image at all\n");
+    FIBITMAP* deep = FreeImage_AllocateT(FIT_UINT16, 2, 2); // decodes, but has no 32-bit form
+    FreeImage_Save(FIF_PNG, deep, (tree.textures() / "deep.png").c_str(), 0);
+    FreeImage_Unload(deep);
+    fs::create_directories(tree.textures() / "folder.png");
+    mkfifoAt(tree.textures() / "fifo.png");
+    writeLyingImage(tree.textures() / "tall.bmp", FIF_BMP, 1, 33554432);
+    writeLyingImage(tree.textures() / "huge.bmp", FIF_BMP, 65535, 65535);
+    writeLyingImage(tree.textures() / "huge.tga", FIF_TARGA, 65535, 65535);
+    writeLyingImage(tree.textures() / "huge.jpg", FIF_JPEG, 65535, 65535);
+    writeImage(tree.textures() / "wide.png", FIF_PNG, glInteger(GL_MAX_TEXTURE_SIZE) + 1, 1, 24);
+    for (const char* name : {"absent.png", "notes.png", "deep.png", "folder.png", "fifo.png", "tall.bmp",
+                             "huge.bmp", "huge.tga", "huge.jpg", "wide.png"}) {
+        const auto before = liveGlObjects();
+        CoutCapture output;
+        EXPECT_EQ(loadTexture(folder(tree.textures()), name), 0u) << name;
+        EXPECT_EQ(output.text(), "ERROR LOADING TEXTURE " + folder(tree.textures()) + name + "\n");
+        EXPECT_EQ(liveGlObjects(), before) << name;
+    }
+}
+
+// Laid out like the sky box: a folder without its slash and face names that begin with one. Faces that
+// cannot be used stay empty, silently; names past the sixth have no face to go to.
+TEST_F(AssetsTest, CubeFacesLandOnTheirTargetsAsRgbAndUnusableOnesStayEmpty) {
+    const std::string textures = tree.textures().string();
+    writeImage(textures + "/rt.png", FIF_PNG, 2, 2, 24);
+    writeImage(textures + "/lf.png", FIF_PNG, 2, 2, 32);
+    writeImage(textures + "/dn.bmp", FIF_BMP, 2, 2, 8);
+    writeImage(textures + "/tall.png", FIF_PNG, 2, 3, 24);
+    writeLyingImage(textures + "/huge.bmp", FIF_BMP, 65535, 65535);
+    mkfifoAt(textures + "/fifo.png");
+    const std::vector<std::string> faces = {"/rt.png",   "/lf.png",   "/missing.JPG", "/dn.bmp",
+                                            "/tall.png", "/huge.bmp", "/fifo.png",    "/rt.png"};
+    CoutCapture output;
+    const CubeMap cube = loadCubeMap(textures, faces);
+    EXPECT_EQ(output.text(), "");
+    ASSERT_NE(cube, 0u);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+    expectPattern(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 2, 2, false, false);
+    expectPattern(GL_TEXTURE_CUBE_MAP_NEGATIVE_X, 2, 2, false, false);
+    expectPattern(GL_TEXTURE_CUBE_MAP_NEGATIVE_Y, 2, 2, true, false);
+    for (const GLenum empty :
+         {GL_TEXTURE_CUBE_MAP_POSITIVE_Y, GL_TEXTURE_CUBE_MAP_POSITIVE_Z, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z}) {
+        GLint width = -1;
+        glGetTexLevelParameteriv(empty, 0, GL_TEXTURE_WIDTH, &width);
+        EXPECT_EQ(width, 0) << "face " << empty - GL_TEXTURE_CUBE_MAP_POSITIVE_X;
+    }
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    glDeleteTextures(1, &cube);
+}
+
+// ---- Meshes ----------------------------------------------------------------------------------------------
+
+const std::string Identity = "1 0 0 0  0 1 0 0  0 0 1 0  0 0 0 1";
+
+// A COLLADA file with the triangle "tri" (0,0,0), (2,0,0), (0,4,0) and `nodes` in its visual scene.
+// assimp turns the up axis into the root node's transform: Z_UP is a turn by -90 degrees about x.
+std::string collada(const std::string& nodes, const std::string& upAxis = "Y_UP",
+                    const std::string& positions = "0 0 0 2 0 0 0 4 0") {
+    return "<?xml version=\"1.0\"?>\n<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" "
+           "version=\"1.4.1\">\n<asset><up_axis>" +
+           upAxis +
+           "</up_axis></asset>\n<library_geometries><geometry id=\"tri\"><mesh>\n"
+           "<source id=\"p\"><float_array id=\"a\" count=\"9\">" +
+           positions +
+           "</float_array><technique_common><accessor source=\"#a\" count=\"3\" stride=\"3\">"
+           "<param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/><param name=\"Z\" "
+           "type=\"float\"/></accessor></technique_common></source>\n"
+           "<vertices id=\"v\"><input semantic=\"POSITION\" source=\"#p\"/></vertices>\n"
+           "<triangles count=\"1\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/><p>0 1 2</p>"
+           "</triangles></mesh></geometry></library_geometries>\n"
+           "<library_visual_scenes><visual_scene id=\"s\">" +
+           nodes +
+           "</visual_scene></library_visual_scenes>\n<scene><instance_visual_scene url=\"#s\"/></scene>\n"
+           "</COLLADA>\n";
+}
+
+std::string node(const std::string& name, const std::string& rowMajor, bool withMesh = true,
+                 const std::string& children = "") {
+    return "<node id=\"" + name + "\"><matrix>" + rowMajor + "</matrix>" +
+           (withMesh ? "<instance_geometry url=\"#tri\"/>" : "") + children + "</node>\n";
+}
+
+const std::string ObjTriangle = "o tri\nv 0 0 0\nv 2 0 0\nv 0 4 0\nvt 0 0\nvt 1 0\nvt 0 1\nvn 0 0 1\n"
+                                "f 1/1/1 2/2/1 3/3/1\n";
+
+template <typename T> std::vector<T> bufferContents(uint32_t buffer) {
+    GLint64 bytes = 0;
+    glGetNamedBufferParameteri64v(buffer, GL_BUFFER_SIZE, &bytes);
+    std::vector<T> values(size_t(bytes) / sizeof(T));
+    glGetNamedBufferSubData(buffer, 0, GLsizeiptr(values.size() * sizeof(T)), values.data());
+    return values;
+}
+
+class MeshTest : public AssetsTest {
+  protected:
+    void TearDown() override {
+        for (Mesh* mesh : loaded)
+            destroyMesh(mesh);
+        AssetsTest::TearDown();
+    }
+    Mesh* load(const std::string& name, const std::string& content, MeshLoader* with = nullptr) {
+        tree.write("Resources/Meshes/" + name, content);
+        loaded.push_back((with ? *with : loader).loadMesh(name, folder(tree.meshes())));
+        return loaded.back();
+    }
+    MeshLoader loader;
+    std::vector<Mesh*> loaded;
+};
+
+// Every child of the root is one instance of the first child's geometry, placed at root x child;
+// grandchildren are not visited.
+TEST_F(MeshTest, EachChildOfTheRootPlacesTheFirstChildsGeometryOnce) {
+    const Mesh* mesh = load(
+        "three.dae", collada(node("a", "1 0 0 1  0 1 0 2  0 0 1 3  0 0 0 1") +
+                                 node("b", "2 0 0 0  0 2 0 0  0 0 2 0  0 0 0 1", false, node("c", Identity)) +
+                                 node("d", "0 -1 0 0  1 0 0 0  0 0 1 0  0 0 0 1"),
+                             "Z_UP"));
+    ASSERT_NE(mesh, nullptr);
+    const glm::mat4 root = glm::rotate(glm::mat4(1.0f), -glm::half_pi<float>(), glm::vec3(1, 0, 0));
+    const glm::mat4 children[] = {glm::translate(glm::mat4(1.0f), glm::vec3(1, 2, 3)),
+                                  glm::scale(glm::mat4(1.0f), glm::vec3(2.0f)),
+                                  glm::rotate(glm::mat4(1.0f), glm::half_pi<float>(), glm::vec3(0, 0, 1))};
+    ASSERT_EQ(mesh->instanceCount, 3);
+    ASSERT_EQ(mesh->instanceTransforms.size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        for (int column = 0; column < 4; ++column)
+            for (int row = 0; row < 4; ++row)
+                EXPECT_NEAR(mesh->instanceTransforms[i][column][row], (root * children[i])[column][row],
+                            1e-5f)
+                    << "instance " << i << ", column " << column << ", row " << row;
+}
+
+TEST_F(MeshTest, AModelGivesItsVerticesTheirMeanItsFirstTriangleOfEachPolygonAndItsTexture) {
+    textureTable().emplace("tex.png", 42u);
+    tree.write("Resources/Meshes/m.mtl", "newmtl m\nmap_Kd tex.png\n");
+    const Mesh* mesh = load("tri.obj", "mtllib m.mtl\nusemtl m\n" + ObjTriangle);
+    textureTable().erase("tex.png");
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->texture, 42u);
+    EXPECT_NEAR(glm::distance(mesh->center, glm::vec3(2.0f / 3.0f, 4.0f / 3.0f, 0.0f)), 0.0f, 1e-6f);
+    EXPECT_EQ(bufferContents<glm::vec3>(mesh->buffers->positionBuffer),
+              (std::vector<glm::vec3>{{0, 0, 0}, {2, 0, 0}, {0, 4, 0}}));
+    EXPECT_EQ(bufferContents<glm::vec3>(mesh->buffers->normalBuffer), std::vector<glm::vec3>(3, {0, 0, 1}));
+    EXPECT_EQ(bufferContents<glm::vec2>(mesh->buffers->texCoordBuffer),
+              (std::vector<glm::vec2>{{0, 0}, {1, 0}, {0, 1}})); // v as stored, not flipped
+
+    // A quad gives its first triangle; lines and points have no area and are left out. Without normals
+    // they are computed from the triangles, without texture coordinates every vertex gets (0, 0).
+    // (OBJ gives every face corner a vertex of its own: the quad 0 to 3, the triangle 4 to 6, then the
+    // line and the point.)
+    const Mesh* quad = load("quad.obj", "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 -1\n"
+                                        "f 1 2 3 4\nf 1 2 5\nl 1 2\np 3\n");
+    ASSERT_NE(quad, nullptr);
+    EXPECT_EQ(bufferContents<uint32_t>(quad->buffers->indexBuffer),
+              (std::vector<uint32_t>{0, 1, 2, 4, 5, 6}));
+    const std::vector<glm::vec3> normals = bufferContents<glm::vec3>(quad->buffers->normalBuffer);
+    ASSERT_EQ(normals.size(), 10u);
+    EXPECT_EQ(normals[2], glm::vec3(0, 0, 1));
+    EXPECT_EQ(normals[6], glm::vec3(0, 1, 0));
+    EXPECT_EQ(bufferContents<glm::vec2>(quad->buffers->texCoordBuffer), std::vector<glm::vec2>(10, {0, 0}));
+}
+
+TEST_F(MeshTest, MalformedModelsAreRefusedWithOneLineAndLeaveNothingBehind) {
+    fs::create_directories(tree.meshes() / "folder.obj");
+    mkfifoAt(tree.meshes() / "fifo.dae");
+    // An empty content stands for a file the test does not write.
+    const std::pair<std::string, std::string> cases[] = {
+        {"absent.obj", ""},
+        {"folder.obj", ""},
+        {"fifo.dae", ""},
+        {"empty.obj", "\n"},
+        {"garbage.dae", "this is not a model\n"},
+        {"nochild.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n"}, // the root carries the mesh itself
+        {"firstchildbare.obj", "o bare\nv 0 0 0\nv 1 0 0\nv 0 1 0\no tri\nf 1 2 3\n"},
+        {"onlylines.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nl 1 2\np 3\n"},
+        {"nonodes.dae", collada("")},
+        {"barefirst.dae", collada(node("bare", Identity, false) + node("t", Identity))},
+        {"nanvertex.obj", "o t\nv 0 0 0\nv nan 0 0\nv 0 1 0\nf 1 2 3\n"},
+        {"infnormal.obj", "o t\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 inf\nf 1//1 2//1 3//1\n"},
+        {"nanmatrix.dae", collada(node("a", "1 0 0 nan  0 1 0 0  0 0 1 0  0 0 0 1"))},
+        {"overflow.dae", collada(node("a", Identity), "Y_UP", "3e38 0 0 3e38 0 0 3e38 0 0")},
+    };
+    for (const auto& [name, content] : cases) {
+        if (!content.empty())
+            tree.write("Resources/Meshes/" + name, content);
+        const auto before = liveGlObjects();
+        CoutCapture output;
+        EXPECT_EQ(loader.loadMesh(name, folder(tree.meshes())), nullptr) << name;
+        EXPECT_EQ(output.text(), "ERROR LOADING MESH " + folder(tree.meshes()) + name + "\n");
+        EXPECT_EQ(liveGlObjects(), before) << name;
+    }
+}
+
+// Scenes no importer writes, built by hand: the loader must not trust the counts it is given.
+TEST_F(MeshTest, IndicesPastTheVerticesAreRefusedAndComputedNormalsAreWeightedByArea) {
+    const auto scene = [](std::vector<aiVector3D> positions, std::vector<std::vector<unsigned>> faces) {
+        auto made = std::make_unique<aiScene>();
+        made->mRootNode = new aiNode("root");
+        made->mRootNode->mNumChildren = 1;
+        made->mRootNode->mChildren = new aiNode* [1] { new aiNode("child") };
+        made->mRootNode->mChildren[0]->mNumMeshes = 1;
+        made->mRootNode->mChildren[0]->mMeshes = new unsigned[1]{0};
+        aiMesh* mesh = new aiMesh();
+        mesh->mNumVertices = unsigned(positions.size());
+        mesh->mVertices = new aiVector3D[positions.size()];
+        std::copy(positions.begin(), positions.end(), mesh->mVertices);
+        mesh->mNumFaces = unsigned(faces.size());
+        mesh->mFaces = new aiFace[faces.size()];
+        for (size_t f = 0; f < faces.size(); ++f) {
+            mesh->mFaces[f].mNumIndices = unsigned(faces[f].size());
+            mesh->mFaces[f].mIndices = new unsigned[faces[f].size()];
+            std::copy(faces[f].begin(), faces[f].end(), mesh->mFaces[f].mIndices);
+        }
+        made->mNumMeshes = 1;
+        made->mMeshes = new aiMesh* [1] { mesh };
+        return made;
+    };
+    ParticleLoader particles;
+    for (MeshLoader* with : {&loader, static_cast<MeshLoader*>(&particles)}) {
+        const auto pastTheEnd = scene({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {1, 2, 3}});
+        EXPECT_EQ(with->processRoot(pastTheEnd->mRootNode, pastTheEnd.get()), nullptr);
+    }
+    // A 2 x 2 triangle facing +z and a 1 x 1 triangle facing +y share the edge 0-1; vertex 4 is in none.
+    const auto shared =
+        scene({{0, 0, 0}, {1, 0, 0}, {0, 2, 0}, {0, 0, -1}, {9, 9, 9}}, {{0, 1, 2}, {0, 1, 3}});
+    Mesh* mesh = loader.processRoot(shared->mRootNode, shared.get());
+    ASSERT_NE(mesh, nullptr);
+    loaded.push_back(mesh);
+    const glm::vec3 edge = glm::normalize(glm::vec3(0, 1, 2));
+    const std::vector<glm::vec3> expected{edge, edge, {0, 0, 1}, {0, 1, 0}, {0, 0, 0}};
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(glm::distance(loader.normals.at(i), expected[i]), 0.0f, 1e-6f) << "vertex " << i;
+}
+
+// ---- The catalogue ---------------------------------------------------------------------------------------
+
+// Runs from the tree's working folder, as the demo does.
+TEST_F(AssetsTest, TheCatalogueLoadsEachListedNameOnceReportsFailuresAndReleasesEverything) {
+    writeImage(tree.textures() / "a.png", FIF_PNG, 2, 2, 24);
+    writeImage(tree.textures() / "b.png", FIF_PNG, 4, 4, 24);
+    tree.write("Resources/Textures/Textures", "a.png\nmissing.png\na.png\nb.png\n");
+    tree.write("Resources/Meshes/tri.obj", ObjTriangle);
+    tree.write("Resources/Meshes/plane.obj", ObjTriangle);
+    tree.write("Resources/Meshes/Meshes", "tri.obj\nbroken.obj\ntri.obj\n");
+    tree.write("Resources/Meshes/broken.obj", "not a model\n");
+    ScopedWorkingDirectory inWork(tree.work());
+
+    const auto before = liveGlObjects();
+    CoutCapture output;
+    loadTextureCatalogue("Textures", "../Resources/Textures/");
+    loadMeshCatalogue("Meshes", "../Resources/Meshes/");
+    EXPECT_EQ(output.text(), "ERROR LOADING TEXTURE ../Resources/Textures/missing.png\n"
+                             "ERROR LOADING MESH ../Resources/Meshes/broken.obj\n"
+                             "broken.obj IS NULL\n");
+    ASSERT_EQ(textureTable().size(), 2u);
+    GLint width = 0;
+    glGetTextureLevelParameteriv(findTexture("b.png"), 0, GL_TEXTURE_WIDTH, &width);
+    EXPECT_EQ(width, 4);
+    EXPECT_EQ(findTexture("B.png"), 0u);
+    std::vector<std::string> meshes;
+    for (const auto& entry : meshTable())
+        meshes.push_back(entry.first);
+    EXPECT_EQ(meshes, (std::vector<std::string>{"plane.obj", "quad", "tri.obj"}));
+    EXPECT_TRUE(meshFailedToLoad("broken.obj"));
+    EXPECT_FALSE(meshFailedToLoad("tri.obj"));
+
+    releaseTextures();
+    releaseMeshes();
+    EXPECT_EQ(liveGlObjects(), before);
+    EXPECT_TRUE(textureTable().empty() && meshTable().empty());
+    EXPECT_FALSE(meshFailedToLoad("broken.obj"));
+}
+
+} // namespace

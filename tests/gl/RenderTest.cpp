@@ -1,0 +1,405 @@
+// The renderer and its passes with the real shader files, judged by the pixels they leave: shadows, the
+// water's two images and its look, the sky, the billboards, rebuilding a pass from disk, and the state
+// a frame leaves behind. Meshes go through the loaders' own vertex layouts.
+#include "app/AppState.h"
+#include "assets/Mesh.h"
+#include "assets/ResourceCatalogue.h"
+#include "assets/ShaderProgram.h"
+#include "render/Renderer.h"
+#include "render/Skybox.h"
+#include "render/WaterSurface.h"
+#include "render/WaterTargets.h"
+#include "scene/ParticleEmitter.h"
+#include "scene/SceneObject.h"
+#include "support/CoutCapture.h"
+#include "support/GlTest.h"
+#include "support/TempTree.h"
+
+#include <FreeImage.h>
+#include <fstream>
+#include <glm/gtc/constants.hpp>
+#include <glm/gtc/matrix_transform.hpp>
+#include <memory>
+
+namespace {
+
+constexpr int Width = 320; // the part of the hidden window the frames are drawn into
+constexpr int Height = 240;
+
+using Colour = glm::ivec4;
+
+std::string describe(const Colour& c) {
+    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) + ")";
+}
+
+bool near(const Colour& a, const Colour& b, int tolerance = 3) {
+    const Colour d = glm::abs(a - b);
+    return d.r <= tolerance && d.g <= tolerance && d.b <= tolerance;
+}
+
+Colour readPixel(int x, int y) {
+    glm::u8vec4 rgba(0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &rgba);
+    return Colour(rgba);
+}
+
+GLuint solidTexture(glm::u8vec4 rgba) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &rgba);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return texture;
+}
+
+void writeSolidImage(const std::filesystem::path& path, glm::u8vec4 rgba) {
+    FIBITMAP* bitmap = FreeImage_Allocate(8, 8, 32);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            BYTE* p = FreeImage_GetScanLine(bitmap, y) + 4 * x;
+            p[FI_RGBA_RED] = rgba.r;
+            p[FI_RGBA_GREEN] = rgba.g;
+            p[FI_RGBA_BLUE] = rgba.b;
+            p[FI_RGBA_ALPHA] = rgba.a;
+        }
+    FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0); // the loaders go by the signature, not the name
+    FreeImage_Unload(bitmap);
+}
+
+class RenderTest : public GlTest {
+  protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        appState() = AppState{};
+        tree.copyFromRepository("Shaders");
+        glEnable(GL_DEPTH_TEST); // as the window leaves it
+        CoutCapture output;
+        renderer = std::make_unique<Renderer>(Width, Height);
+        skybox = createSkybox(); // without face files: a black sky
+        targets = createWaterTargets(64, 48, 80, 40, Width, Height);
+        EXPECT_EQ(output.text(), "");
+    }
+    void TearDown() override {
+        renderer.reset();
+        destroySkybox(skybox);
+        destroyWaterTargets(targets);
+        for (Mesh* mesh : meshes) {
+            glDeleteTextures(1, &mesh->texture);
+            destroyMesh(mesh);
+        }
+        glDisable(GL_DEPTH_TEST);
+        appState() = AppState{};
+        GlTest::TearDown();
+    }
+
+    // A mesh in the model layout placed once at `place`, with a 1 x 1 texture of one colour.
+    Mesh* mesh(std::vector<glm::vec3> positions, std::vector<glm::vec3> normals,
+               std::vector<uint32_t> indices, glm::u8vec4 colour, const glm::mat4& place = glm::mat4(1.0f)) {
+        MeshLoader loader;
+        loader.positions = std::move(positions);
+        loader.normals = std::move(normals);
+        loader.texCoords.assign(loader.positions.size(), glm::vec2(0.5f));
+        loader.indices = std::move(indices);
+        Mesh* made = new Mesh();
+        made->buffers = loader.createBuffers();
+        made->texture = solidTexture(colour);
+        made->instanceTransforms = {place};
+        made->instanceCount = 1;
+        meshes.push_back(made);
+        return made;
+    }
+    // A square of side 2 * half in the plane y = height, facing up.
+    Mesh* floor(float half, float height, glm::u8vec4 colour) {
+        return mesh(
+            {{-half, height, -half}, {half, height, -half}, {half, height, half}, {-half, height, half}},
+            std::vector<glm::vec3>(4, {0.0f, 1.0f, 0.0f}), {0, 2, 1, 0, 3, 2}, colour);
+    }
+    // A closed box standing on y = 0: x and z from -half to half, y from 0 to height.
+    Mesh* box(float half, float height, glm::u8vec4 colour) {
+        std::vector<glm::vec3> positions, normals;
+        std::vector<uint32_t> indices;
+        const glm::vec3 size(half, height * 0.5f, half);
+        for (const auto& [normal, u, v] :
+             {std::tuple<glm::vec3, glm::vec3, glm::vec3>{{1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+              {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+              {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}},
+              {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+              {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},
+              {{0, 0, -1}, {-1, 0, 0}, {0, 1, 0}}}) {
+            const glm::vec3 centre = glm::vec3(0.0f, height * 0.5f, 0.0f) + normal * size;
+            const auto first = static_cast<uint32_t>(positions.size());
+            for (const glm::vec2 corner :
+                 {glm::vec2(-1, -1), glm::vec2(1, -1), glm::vec2(1, 1), glm::vec2(-1, 1)}) {
+                positions.push_back(centre + corner.x * u * size + corner.y * v * size);
+                normals.push_back(normal);
+            }
+            for (const uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u})
+                indices.push_back(first + i);
+        }
+        return mesh(positions, normals, indices, colour);
+    }
+    // The object of a mesh with this frame's instances built.
+    SceneObject* object(Mesh* of) {
+        objects.push_back(std::make_unique<SceneObject>(of));
+        objects.back()->update(0.0f);
+        return objects.back().get();
+    }
+    void render(const std::vector<SceneObject*>& drawList) {
+        renderer->render(camera, light, drawList, waterSurfaces, *skybox, *targets);
+    }
+    // The pixel under a world point as the camera sees it.
+    Colour pixelAt(const glm::vec3& world) {
+        const glm::vec4 clip = camera.projection * camera.view * glm::vec4(world, 1.0f);
+        const glm::vec2 ndc = glm::vec2(clip) / clip.w;
+        return readPixel(int((ndc.x * 0.5f + 0.5f) * Width), int((ndc.y * 0.5f + 0.5f) * Height));
+    }
+
+    TempTree tree;
+    ScopedWorkingDirectory inWork{tree.work()};
+    std::unique_ptr<Renderer> renderer;
+    Skybox* skybox = nullptr;
+    WaterTargets* targets = nullptr;
+    std::vector<WaterSurface> waterSurfaces;
+    std::vector<Mesh*> meshes;
+    std::vector<std::unique_ptr<SceneObject>> objects;
+    Camera camera = [] {
+        Camera c;
+        c.position = glm::vec3(4.0f, 5.0f, 2.0f);
+        c.view = glm::lookAt(c.position, glm::vec3(0.0f), glm::vec3(0.0f, 1.0f, 0.0f));
+        c.projection = glm::perspective(glm::radians(60.0f), float(Width) / float(Height), 0.1f, 100.0f);
+        return c;
+    }();
+    PointLight light = [] {
+        PointLight l(glm::vec3(-3.0f, 2.0f, 0.0f), glm::vec3(1.0f), 1.0f, 0.0f, 0.0f);
+        l.shadowCamera.projection = shadowProjection(25.0f);
+        return l;
+    }();
+};
+
+// A box on a white floor with the light to one side: the floor behind the box, away from the light, keeps
+// only the ambient light (0.3 of white is about 77), the rest is lit. The object carrying the light (entry
+// 0) throws no shadow. The frame leaves the state every pass promises.
+TEST_F(RenderTest, ObjectsShadowTheFloorAwayFromTheLightButTheCarrierDoesNot) {
+    SceneObject* ground = object(floor(5.0f, 0.0f, {255, 255, 255, 255}));
+    SceneObject* block = object(box(0.5f, 1.0f, {255, 255, 255, 255}));
+    const glm::vec3 shadowed[] = {{0.56f, 0.0f, 0.0f}, {2.0f, 0.0f, -0.2f}};
+    const glm::vec3 lit[] = {{-2.0f, 0.0f, -2.0f}, {-0.8f, 0.0f, 1.0f}, {1.0f, 0.0f, 2.5f},
+                             {-4.0f, 0.0f, 0.0f},  {3.0f, 0.0f, -3.0f}, {0.6f, 0.0f, 1.3f}};
+    for (const bool carried : {false, true}) {
+        render(carried ? std::vector<SceneObject*>{block, ground}
+                       : std::vector<SceneObject*>{nullptr, ground, block});
+        for (const glm::vec3& point : shadowed) {
+            const int value = pixelAt(point).r;
+            if (carried)
+                EXPECT_GT(value, 140) << "the carrier shadows the floor at " << point.x << ", " << point.z;
+            else
+                EXPECT_TRUE(value > 60 && value < 95)
+                    << "floor at " << point.x << ", " << point.z << ": " << value;
+        }
+        for (const glm::vec3& point : lit)
+            EXPECT_GT(pixelAt(point).r, 140) << "floor at " << point.x << ", " << point.z;
+    }
+    EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
+    EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+    EXPECT_EQ(glInteger(GL_DRAW_FRAMEBUFFER_BINDING), 0);
+    EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_LESS);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_CLIP_DISTANCE0));
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, Width, Height}));
+}
+
+// The reflection image holds what lies above the water, the refraction image what lies below it, and
+// the camera's view comes back bit for bit.
+TEST_F(RenderTest, TheWaterImagesSplitTheWorldAtTheWaterPlane) {
+    SceneObject* above = object(box(1.0f, 1.0f, {255, 0, 0, 255}));
+    SceneObject* below = object(floor(20.0f, -2.0f, {0, 0, 255, 255}));
+    const glm::mat4 view = camera.view;
+    render({nullptr, above, below});
+    EXPECT_TRUE(camera.view == view);
+
+    const auto colours = [](GLuint texture, int width, int height) {
+        std::vector<glm::u8vec3> pixels(size_t(width * height));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTextureImage(texture, 0, GL_RGB, GL_UNSIGNED_BYTE, GLsizei(pixels.size() * 3), pixels.data());
+        int red = 0, blue = 0;
+        for (const glm::u8vec3& p : pixels) {
+            red += p.r > 60 && p.b < 30;
+            blue += p.b > 60 && p.r < 30;
+        }
+        return std::make_pair(red, blue);
+    };
+    const auto [reflectedRed, reflectedBlue] = colours(targets->reflectionColour, 64, 48);
+    const auto [refractedRed, refractedBlue] = colours(targets->refractionColour, 80, 40);
+    EXPECT_GT(reflectedRed, 50);
+    EXPECT_EQ(reflectedBlue, 0);
+    EXPECT_EQ(refractedRed, 0);
+    EXPECT_GT(refractedBlue, 50);
+}
+
+// With flat maps and a dark light: the reflection image green in its upper half and red in its lower
+// half, the refraction image blue. A point low in the picture takes its reflection from the upper half
+// (the mirrored camera stands upright), deep water covers what was drawn behind it, and water with the
+// ground right at its surface lets it show through.
+TEST_F(RenderTest, TheWaterSamplesTheReflectionFlippedAndFadesWhereTheGroundMeetsIt) {
+    textureTable()["dudv.png"] = solidTexture({128, 128, 0, 255});
+    textureTable()["normalmap.png"] = solidTexture({128, 128, 255, 255});
+    Mesh* water = floor(50.0f, WaterHeight, {0, 0, 0, 255});
+    waterSurfaces.emplace_back(water);
+    waterSurfaces[0].update();
+    camera = Camera(glm::vec3(0.0f, 5.0f, 12.0f), 1.0f);
+    camera.refreshView();
+    light.color = glm::vec3(0.0f);
+    const auto clearTarget = [](GLuint framebuffer, const glm::vec4& lower, const glm::vec4& upper,
+                                float depth) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glClearDepth(depth);
+        glEnable(GL_SCISSOR_TEST);
+        for (const auto& [colour, y] : {std::pair{lower, 0}, std::pair{upper, 32}}) {
+            glScissor(0, y, 64, 32);
+            glClearColor(colour.r, colour.g, colour.b, colour.a);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        }
+        glDisable(GL_SCISSOR_TEST);
+        glClearDepth(1.0);
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f); // what lies behind the water: white
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    };
+    destroyWaterTargets(targets);
+    targets = createWaterTargets(64, 64, 64, 64, 64, 64);
+    const auto drawWater = [&](float groundDepth) {
+        clearTarget(targets->reflectionFramebuffer, {1, 0, 0, 1}, {0, 1, 0, 1}, 1.0f);
+        clearTarget(targets->refractionFramebuffer, {0, 0, 1, 1}, {0, 0, 1, 1}, groundDepth);
+        glViewport(0, 0, 64, 64);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        renderer->waterPass->draw(camera, light, waterSurfaces[0], *targets);
+        glDisable(GL_BLEND);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        return readPixel(32, 16);
+    };
+    const Colour deep = drawWater(1.0f);
+    EXPECT_GT(deep.g, deep.r + 40) << "reflection taken from the wrong half: " << describe(deep);
+    EXPECT_GT(deep.b, 40) << "no refraction in the mix: " << describe(deep);
+    EXPECT_LT(deep.r, 100) << "the white background shows through deep water: " << describe(deep);
+    const Colour dry = drawWater(0.0f);
+    EXPECT_TRUE(near(dry, Colour(255, 255, 255, 255))) << "water without depth is clear: " << describe(dry);
+    glDeleteTextures(1, &textureTable()["dudv.png"]);
+    glDeleteTextures(1, &textureTable()["normalmap.png"]);
+    textureTable().clear();
+}
+
+// Six faces of six colours, loaded by name from the resource tree. Looking along -z the -z face shows;
+// a quarter turn of the sky about +y brings the +x face there; anything drawn keeps the sky out.
+TEST_F(RenderTest, TheSkyShowsTheFaceInViewTurnedWithItsModelAndOnlyWhereNothingWasDrawn) {
+    const char* const names[6] = {"starfield_rt.JPG", "starfield_lf.JPG", "starfield_up.JPG",
+                                  "starfield_dn.JPG", "starfield_bk.JPG", "starfield_ft.JPG"};
+    const glm::u8vec4 colours[6] = {{255, 0, 0, 255},   {0, 255, 0, 255},   {0, 0, 255, 255},
+                                    {255, 255, 0, 255}, {0, 255, 255, 255}, {255, 0, 255, 255}};
+    for (int i = 0; i < 6; ++i)
+        writeSolidImage(tree.textures() / names[i], colours[i]);
+    destroySkybox(skybox);
+    skybox = createSkybox();
+    camera = Camera(glm::vec3(0.0f, 0.0f, 5.0f), float(Width) / float(Height));
+    camera.refreshView();
+
+    render({nullptr});
+    EXPECT_TRUE(near(readPixel(Width / 2, Height / 2), Colour(colours[5])))
+        << describe(readPixel(Width / 2, Height / 2));
+    skybox->updateRotation(glm::half_pi<float>() / 0.2f); // the sky turns at 0.2 radians per second
+    render({nullptr});
+    EXPECT_TRUE(near(readPixel(Width / 2, Height / 2), Colour(colours[0])))
+        << describe(readPixel(Width / 2, Height / 2));
+    Mesh* wall = mesh({{-50, -50, -40}, {50, -50, -40}, {50, 50, -40}, {-50, 50, -40}},
+                      std::vector<glm::vec3>(4, {0, 0, 1}), {0, 1, 2, 0, 2, 3}, {0, 200, 0, 255});
+    render({nullptr, object(wall)});
+    const Colour wallPixel = readPixel(Width / 2, Height / 2);
+    EXPECT_GT(wallPixel.g, wallPixel.r + 50) << "the sky covers what was drawn: " << describe(wallPixel);
+}
+
+// Particles are quads turned towards the camera from whatever side it looks; their transparent texels
+// are dropped, leaving colour and depth as they were.
+TEST_F(RenderTest, BillboardsFaceTheCameraAndDropTransparentTexels) {
+    ParticleLoader loader;
+    loader.positions = {{-0.5f, -0.5f, 0.0f}, {0.5f, -0.5f, 0.0f}, {0.5f, 0.5f, 0.0f}, {-0.5f, 0.5f, 0.0f}};
+    loader.texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    loader.indices = {0, 1, 2, 0, 2, 3};
+    Mesh* plane = new Mesh();
+    plane->buffers = loader.createBuffers();
+    meshes.push_back(plane);
+    std::vector<glm::u8vec4> spark(16 * 16, glm::u8vec4(255, 200, 0, 0)); // an opaque middle, a clear ring
+    for (int y = 4; y < 12; ++y)
+        for (int x = 4; x < 12; ++x)
+            spark[size_t(y * 16 + x)].a = 255;
+    glGenTextures(1, &plane->texture);
+    glBindTexture(GL_TEXTURE_2D, plane->texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, spark.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    ParticleEmitter emitter(plane, 100, 20, 1.0f);
+    emitter.instances = {glm::scale(glm::mat4(1.0f), glm::vec3(3.0f))};
+
+    for (const glm::vec3& eye :
+         {glm::vec3(5.0f, 0.0f, 0.0f), glm::vec3(0.0f, 0.0f, 5.0f), glm::vec3(-3.0f, 4.0f, 0.0f)}) {
+        camera = Camera(eye, float(Width) / float(Height));
+        camera.refreshView();
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        renderer->billboardPass->draw(camera, emitter);
+        // 3 units at a distance of 5 cover about +-60 pixels of this window; the opaque middle half that.
+        const Colour middle = readPixel(Width / 2, Height / 2),
+                     ring = readPixel(Width / 2 + 45, Height / 2 + 45);
+        float ringDepth = 0.0f;
+        glReadPixels(Width / 2 + 45, Height / 2 + 45, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &ringDepth);
+        EXPECT_TRUE(near(middle, Colour(255, 200, 0, 255)))
+            << eye.x << ", " << eye.z << ": " << describe(middle);
+        EXPECT_TRUE(near(ring, Colour(0, 0, 0, 255))) << describe(ring);
+        EXPECT_EQ(ringDepth, 1.0f);
+    }
+}
+
+// F1 to F5: the pass is rebuilt from the files as they are now; a broken file is reported, the pass draws
+// nothing until it is mended and rebuilt again.
+TEST_F(RenderTest, FunctionKeysRebuildTheirPassFromTheFilesOnDisk) {
+    const std::tuple<int32_t, const char*, const char*> passes[] = {{1, "Phong", ".frag"},
+                                                                    {2, "Billboard", ".frag"},
+                                                                    {3, "Water", ".frag"},
+                                                                    {4, "Shadow", ".geom"},
+                                                                    {5, "Debugger", ".frag"}};
+    const auto program = [&](int32_t pass) {
+        const ShaderProgram* programs[] = {nullptr,
+                                           renderer->phongPass->program,
+                                           renderer->billboardPass->program,
+                                           renderer->waterPass->program,
+                                           renderer->shadowPass->program,
+                                           renderer->debugPass->program};
+        return programs[pass];
+    };
+    for (const auto& [pass, name, stage] : passes) {
+        const std::filesystem::path file = tree.shaders() / (std::string(name) + stage);
+        const std::string good = [&] {
+            std::ifstream in(file);
+            return std::string(std::istreambuf_iterator<char>(in), {});
+        }();
+        for (const bool broken : {true, false}) {
+            std::ofstream(file) << (broken ? "#version 450 core\nvoid main() { nonsense; }\n" : good);
+            appState().reloadRequested = true;
+            appState().reloadPass = pass;
+            CoutCapture output;
+            render({nullptr});
+            acceptCompilerMessages(output.text());
+            EXPECT_FALSE(appState().reloadRequested);
+            EXPECT_EQ(program(pass) == nullptr, broken) << name;
+            const std::string path = std::string(ShaderDirectory) + name + stage;
+            EXPECT_EQ(output.text().rfind("COMPILER ERROR:" + path, 0) == 0, broken) << output.text();
+            EXPECT_EQ(output.text().find(std::string("DELETING ERRONEOUS SHADER: ") + name + "\n") !=
+                          std::string::npos,
+                      broken);
+        }
+    }
+}
+
+} // namespace
