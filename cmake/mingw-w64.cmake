@@ -1,6 +1,5 @@
 # Cross-compiles for 64-bit Windows with Debian's MinGW-w64 (scripts/windows-build).
-# The posix thread model, since assimp and the engine use std::thread and std::mutex, which the win32
-# model's libstdc++ lacks.
+# The posix thread model: assimp uses std::mutex and std::thread, which GCC 12's win32 thread model lacks.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_TRIPLE x86_64-w64-mingw32)
