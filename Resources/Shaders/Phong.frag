@@ -68,8 +68,9 @@ void main() {
     vec3 color = Ambient * albedo;
     color += albedo * light.color * (1.0 - smoothstep(GlowInner, GlowOuter, distanceToLight));
     float cosIncidence = dot(normal, toLight);
-    // Surfaces turned away from the light get nothing more, so they need no shadow lookup either.
-    if (cosIncidence > 0.0) {
+    // Surfaces turned away from the light get nothing more, and a black light gives nothing at all, so
+    // neither needs a shadow lookup.
+    if (cosIncidence > 0.0 && light.color != vec3(0.0)) {
         float attenuation = 1.0 / max(light.constant + light.linear * distanceToLight +
                                           light.quadratic * distanceToLight * distanceToLight,
                                       1e-4);

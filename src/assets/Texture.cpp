@@ -4,7 +4,9 @@
 
 #include <FreeImage.h>
 #include <GL/glew.h>
+#include <algorithm>
 #include <iostream>
+#include <vector>
 
 namespace {
 
@@ -77,6 +79,47 @@ void uploadCubeFace(GLenum target, const std::string& path) {
         FreeImage_Unload(bitmap);
 }
 
+// Level n + 1 from level n of a 32-bit image: each texel the mean of the 2 x 2 texels it covers (of the
+// one row or column there is where level n is a single texel across), rounded to nearest. The box filter
+// of glGenerateMipmap, done here because a software rasteriser renders generated levels with a blit
+// shader that it first has to compile, a tenth of the demo's whole start-up.
+std::vector<uint8_t> halve(const uint8_t* pixels, GLsizei width, GLsizei height) {
+    const GLsizei halfWidth = std::max(width / 2, 1), halfHeight = std::max(height / 2, 1);
+    std::vector<uint8_t> half(static_cast<size_t>(halfWidth) * static_cast<size_t>(halfHeight) * 4);
+    const auto texel = [&](GLsizei x, GLsizei y, int channel) {
+        return pixels[(static_cast<size_t>(std::min(y, height - 1)) * static_cast<size_t>(width) +
+                       static_cast<size_t>(std::min(x, width - 1))) *
+                          4 +
+                      static_cast<size_t>(channel)];
+    };
+    const GLsizei stepX = width > 1 ? 1 : 0, stepY = height > 1 ? 1 : 0;
+    uint8_t* out = half.data();
+    for (GLsizei y = 0; y < halfHeight; ++y)
+        for (GLsizei x = 0; x < halfWidth; ++x)
+            for (int channel = 0; channel < 4; ++channel) {
+                const GLsizei left = 2 * x, bottom = 2 * y;
+                const int sum = texel(left, bottom, channel) + texel(left + stepX, bottom, channel) +
+                                texel(left, bottom + stepY, channel) +
+                                texel(left + stepX, bottom + stepY, channel);
+                *out++ = static_cast<uint8_t>((sum + 2) / 4);
+            }
+    return half;
+}
+
+// Level 0 and every smaller level down to 1 x 1 into the bound 2D texture. FreeImage keeps 32-bit pixels
+// as blue, green, red, alpha in memory, rows bottom first, with no padding.
+void uploadMipmapChain(const uint8_t* pixels, GLsizei width, GLsizei height) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+    std::vector<uint8_t> level;
+    for (GLint index = 1; width > 1 || height > 1; ++index) {
+        level = halve(index == 1 ? pixels : level.data(), width, height);
+        width = std::max(width / 2, 1);
+        height = std::max(height / 2, 1);
+        glTexImage2D(GL_TEXTURE_2D, index, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     level.data());
+    }
+}
+
 } // namespace
 
 Texture loadTexture(const std::string& directory, const std::string& fileName) {
@@ -97,10 +140,7 @@ Texture loadTexture(const std::string& directory, const std::string& fileName) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    // FreeImage keeps 32-bit pixels as blue, green, red, alpha in memory.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
-                 FreeImage_GetBits(copy));
-    glGenerateMipmap(GL_TEXTURE_2D);
+    uploadMipmapChain(FreeImage_GetBits(copy), width, height);
     glBindTexture(GL_TEXTURE_2D, 0);
 
     FreeImage_Unload(copy);

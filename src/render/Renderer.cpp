@@ -82,7 +82,9 @@ void Renderer::render(Camera& camera, const PointLight& light, const std::vector
         rebuildRequestedPass();
     if (stageTimer)
         stageTimer->beginFrame();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The window is not cleared here, nor between the water images: the main stage clears it before it
+    // draws, so those clears never reached the screen, and on a software rasteriser every clear of the
+    // multisampled window is a pass over all its samples.
     timed(ShadowStage, [&] { renderShadowStage(light, drawList); });
     timed(WaterStage, [&] { renderWaterStage(camera, light, drawList, waterTargets); });
     timed(MainStage, [&] { renderMainStage(camera, light, drawList, waterSurfaces, waterTargets); });
@@ -114,6 +116,11 @@ void Renderer::rebuildRequestedPass() {
 }
 
 void Renderer::renderShadowStage(const PointLight& light, const std::vector<SceneObject*>& drawList) {
+    // A black light lights nothing, and the Phong shader weighs the shadow by the light's colour, so no
+    // pixel depends on where a black light's shadows fall: the cube keeps what it last held. The orb is
+    // black for the first twenty seconds of its cycle.
+    if (light.color == glm::vec3(0.0f))
+        return;
     glBindTexture(GL_TEXTURE_2D, 0);
     glViewport(0, 0, shadowCubeMap->width, shadowCubeMap->height);
     glCullFace(GL_FRONT);
@@ -151,7 +158,6 @@ void Renderer::renderWaterStage(Camera& camera, const PointLight& light,
     camera.view = savedView;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     viewport(waterTargets.screenWidth, waterTargets.screenHeight);
-    glClear(GL_COLOR_BUFFER_BIT);
 
     // Refraction: the scene below the water from the real camera; particles stay out of it.
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -164,7 +170,6 @@ void Renderer::renderWaterStage(Camera& camera, const PointLight& light,
             phongPass->drawClipped(camera, light, *object, RefractionClipPlane);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     viewport(waterTargets.screenWidth, waterTargets.screenHeight);
-    glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_CLIP_DISTANCE0);
 }
 
