@@ -202,7 +202,9 @@ TEST_F(RenderTest, ObjectsShadowTheFloorAwayFromTheLightButTheCarrierDoesNot) {
             EXPECT_GT(pixelAt(point).r, 140) << "floor at " << point.x << ", " << point.z;
     }
     EXPECT_EQ(glInteger(GL_CURRENT_PROGRAM), 0);
-    EXPECT_EQ(glInteger(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+    glActiveTexture(GL_TEXTURE1); // the next frame's water images are drawn unshadowed
+    EXPECT_EQ(glInteger(GL_TEXTURE_BINDING_CUBE_MAP), 0);
+    glActiveTexture(GL_TEXTURE0);
     EXPECT_EQ(glInteger(GL_DRAW_FRAMEBUFFER_BINDING), 0);
     EXPECT_EQ(glInteger(GL_DEPTH_FUNC), GL_LESS);
     EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_CLIP_DISTANCE0));
@@ -211,32 +213,38 @@ TEST_F(RenderTest, ObjectsShadowTheFloorAwayFromTheLightButTheCarrierDoesNot) {
     EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, Width, Height}));
 }
 
-// The reflection image holds what lies above the water, the refraction image what lies below it, and
-// the camera's view comes back bit for bit.
+// The reflection image holds what lies above the water, the refraction image what lies below it, each
+// with its own depth test, and the camera's view comes back bit for bit.
 TEST_F(RenderTest, TheWaterImagesSplitTheWorldAtTheWaterPlane) {
     SceneObject* above = object(box(1.0f, 1.0f, {255, 0, 0, 255}));
     SceneObject* below = object(floor(20.0f, -2.0f, {0, 0, 255, 255}));
-    const glm::mat4 view = camera.view;
-    render({nullptr, above, below});
-    EXPECT_TRUE(camera.view == view);
-
+    // Green, above the water and beyond the red box from both cameras: drawn last, it must hide nothing.
+    Mesh* beyond = box(1.0f, 3.0f, {0, 255, 0, 255});
+    beyond->instanceTransforms = {glm::translate(glm::mat4(1.0f), glm::vec3(-3.0f, 0.0f, -1.5f))};
     const auto colours = [](GLuint texture, int width, int height) {
         std::vector<glm::u8vec3> pixels(size_t(width * height));
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glGetTextureImage(texture, 0, GL_RGB, GL_UNSIGNED_BYTE, GLsizei(pixels.size() * 3), pixels.data());
         int red = 0, blue = 0;
         for (const glm::u8vec3& p : pixels) {
-            red += p.r > 60 && p.b < 30;
-            blue += p.b > 60 && p.r < 30;
+            red += p.r > 60 && p.g < 30 && p.b < 30;
+            blue += p.b > 60 && p.r < 30 && p.g < 30;
         }
         return std::make_pair(red, blue);
     };
+    const glm::mat4 view = camera.view;
+    render({nullptr, above, below});
+    EXPECT_TRUE(camera.view == view);
     const auto [reflectedRed, reflectedBlue] = colours(targets->reflectionColour, 64, 48);
     const auto [refractedRed, refractedBlue] = colours(targets->refractionColour, 80, 40);
     EXPECT_GT(reflectedRed, 50);
     EXPECT_EQ(reflectedBlue, 0);
     EXPECT_EQ(refractedRed, 0);
     EXPECT_GT(refractedBlue, 50);
+
+    render({nullptr, above, below, object(beyond)});
+    EXPECT_EQ(colours(targets->reflectionColour, 64, 48).first, reflectedRed)
+        << "the far box covers the near one";
 }
 
 // With flat maps and a dark light: the reflection image green in its upper half and red in its lower
@@ -320,9 +328,9 @@ TEST_F(RenderTest, TheSkyShowsTheFaceInViewTurnedWithItsModelAndOnlyWhereNothing
     EXPECT_GT(wallPixel.g, wallPixel.r + 50) << "the sky covers what was drawn: " << describe(wallPixel);
 }
 
-// Particles are quads turned towards the camera from whatever side it looks; their transparent texels
-// are dropped, leaving colour and depth as they were.
-TEST_F(RenderTest, BillboardsFaceTheCameraAndDropTransparentTexels) {
+// Particles are quads turned towards the camera from whatever side it looks, their faint rim drawn and
+// their fainter halo dropped.
+TEST_F(RenderTest, BillboardsFaceTheCameraAndDropOnlyTheirFaintestTexels) {
     ParticleLoader loader;
     loader.positions = {{-0.5f, -0.5f, 0.0f}, {0.5f, -0.5f, 0.0f}, {0.5f, 0.5f, 0.0f}, {-0.5f, 0.5f, 0.0f}};
     loader.texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
@@ -330,10 +338,14 @@ TEST_F(RenderTest, BillboardsFaceTheCameraAndDropTransparentTexels) {
     Mesh* plane = new Mesh();
     plane->buffers = loader.createBuffers();
     meshes.push_back(plane);
-    std::vector<glm::u8vec4> spark(16 * 16, glm::u8vec4(255, 200, 0, 0)); // an opaque middle, a clear ring
-    for (int y = 4; y < 12; ++y)
-        for (int x = 4; x < 12; ++x)
-            spark[size_t(y * 16 + x)].a = 255;
+    // An opaque middle, a faint rim (alpha 0.3), a fainter halo (0.1) and a clear border.
+    std::vector<glm::u8vec4> spark(16 * 16, glm::u8vec4(255, 200, 0, 0));
+    for (int y = 1; y < 15; ++y)
+        for (int x = 1; x < 15; ++x) {
+            const int ring =
+                std::min({x - 1, y - 1, 14 - x, 14 - y}); // 0 at the halo, 3 and up in the middle
+            spark[size_t(y * 16 + x)].a = ring >= 3 ? 255 : ring >= 1 ? 77 : 26;
+        }
     glGenTextures(1, &plane->texture);
     glBindTexture(GL_TEXTURE_2D, plane->texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, spark.data());
@@ -349,15 +361,17 @@ TEST_F(RenderTest, BillboardsFaceTheCameraAndDropTransparentTexels) {
         camera.refreshView();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         renderer->billboardPass->draw(camera, emitter);
-        // 3 units at a distance of 5 cover about +-60 pixels of this window; the opaque middle half that.
-        const Colour middle = readPixel(Width / 2, Height / 2),
-                     ring = readPixel(Width / 2 + 45, Height / 2 + 45);
-        float ringDepth = 0.0f;
-        glReadPixels(Width / 2 + 45, Height / 2 + 45, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &ringDepth);
-        EXPECT_TRUE(near(middle, Colour(255, 200, 0, 255)))
-            << eye.x << ", " << eye.z << ": " << describe(middle);
-        EXPECT_TRUE(near(ring, Colour(0, 0, 0, 255))) << describe(ring);
-        EXPECT_EQ(ringDepth, 1.0f);
+        // 3 units at a distance of 5 cover +-64 pixels of this window, a texel 8: the middle and the rim
+        // are drawn, the halo dropped, leaving colour and depth as they were.
+        for (const auto& [offset, drawn] : {std::pair{0, true}, {40, true}, {-41, true}, {51, false}}) {
+            const Colour pixel = readPixel(Width / 2 + offset, Height / 2);
+            float depth = 0.0f;
+            glReadPixels(Width / 2 + offset, Height / 2, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+            EXPECT_TRUE(near(pixel, drawn ? Colour(255, 200, 0, 255) : Colour(0, 0, 0, 255)))
+                << "from " << eye.x << ", " << eye.y << ", " << eye.z << " at " << offset << ": "
+                << describe(pixel);
+            EXPECT_EQ(depth < 1.0f, drawn) << offset;
+        }
     }
 }
 
