@@ -1,9 +1,8 @@
 // The real binary's frames: reproducible frames against committed reference images, a shader broken and
 // mended on disk while the demo runs, and the random generator seeded only once the world is built.
 //
-// The reference images were captured by these tests on the development machine (llvmpipe) and looked at
-// before they were committed. After an intended change of the picture, run the tests again with
-// DEMO_UPDATE_REFERENCES=1 and look at the new files before committing them.
+// After an intended change of the picture, run the tests with DEMO_UPDATE_REFERENCES=1, and look at the
+// new images before committing them.
 #include "support/DemoProcess.h"
 #include "support/Images.h"
 #include "support/TempTree.h"

@@ -44,26 +44,25 @@ Colour readPixel(int x, int y) {
     return Colour(rgba);
 }
 
-GLuint solidTexture(glm::u8vec4 rgba) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &rgba);
+GLuint texture(int width, int height, const glm::u8vec4* pixels) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, 0);
-    return texture;
+    return name;
+}
+
+GLuint solidTexture(glm::u8vec4 rgba) {
+    return texture(1, 1, &rgba);
 }
 
 void writeSolidImage(const std::filesystem::path& path, glm::u8vec4 rgba) {
-    FIBITMAP* bitmap = FreeImage_Allocate(8, 8, 32);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) {
-            BYTE* p = FreeImage_GetScanLine(bitmap, y) + 4 * x;
-            p[FI_RGBA_RED] = rgba.r;
-            p[FI_RGBA_GREEN] = rgba.g;
-            p[FI_RGBA_BLUE] = rgba.b;
-            p[FI_RGBA_ALPHA] = rgba.a;
-        }
+    FIBITMAP* bitmap = FreeImage_Allocate(8, 8, 24);
+    const RGBQUAD colour{rgba.b, rgba.g, rgba.r, 255};
+    FreeImage_FillBackground(bitmap, &colour, 0);
     FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0); // the loaders go by the signature, not the name
     FreeImage_Unload(bitmap);
 }
@@ -254,14 +253,15 @@ TEST_F(RenderTest, TheWaterImagesSplitTheWorldAtTheWaterPlane) {
 TEST_F(RenderTest, TheWaterSamplesTheReflectionFlippedAndFadesWhereTheGroundMeetsIt) {
     textureTable()["dudv.png"] = solidTexture({128, 128, 0, 255});
     textureTable()["normalmap.png"] = solidTexture({128, 128, 255, 255});
-    Mesh* water = floor(50.0f, WaterHeight, {0, 0, 0, 255});
-    waterSurfaces.emplace_back(water);
+    waterSurfaces.emplace_back(floor(50.0f, WaterHeight, {0, 0, 0, 255}));
     waterSurfaces[0].update();
     camera = Camera(glm::vec3(0.0f, 5.0f, 12.0f), 1.0f);
     camera.refreshView();
     light.color = glm::vec3(0.0f);
-    const auto clearTarget = [](GLuint framebuffer, const glm::vec4& lower, const glm::vec4& upper,
-                                float depth) {
+    destroyWaterTargets(targets);
+    targets = createWaterTargets(64, 64, 64, 64, 64, 64);
+    // Two colours, lower and upper half, and a depth into a target.
+    const auto clear = [](GLuint framebuffer, const glm::vec4& lower, const glm::vec4& upper, float depth) {
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
         glClearDepth(depth);
         glEnable(GL_SCISSOR_TEST);
@@ -271,30 +271,26 @@ TEST_F(RenderTest, TheWaterSamplesTheReflectionFlippedAndFadesWhereTheGroundMeet
             glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         }
         glDisable(GL_SCISSOR_TEST);
-        glClearDepth(1.0);
-        glClearColor(1.0f, 1.0f, 1.0f, 1.0f); // what lies behind the water: white
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
     };
-    destroyWaterTargets(targets);
-    targets = createWaterTargets(64, 64, 64, 64, 64, 64);
     const auto drawWater = [&](float groundDepth) {
-        clearTarget(targets->reflectionFramebuffer, {1, 0, 0, 1}, {0, 1, 0, 1}, 1.0f);
-        clearTarget(targets->refractionFramebuffer, {0, 0, 1, 1}, {0, 0, 1, 1}, groundDepth);
-        glViewport(0, 0, 64, 64);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        clear(targets->reflectionFramebuffer, {1, 0, 0, 1}, {0, 1, 0, 1}, 1.0f);
+        clear(targets->refractionFramebuffer, {0, 0, 1, 1}, {0, 0, 1, 1}, groundDepth);
+        clear(0, {1, 1, 1, 1}, {1, 1, 1, 1}, 1.0f); // what lies behind the water: white
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         renderer->waterPass->draw(camera, light, waterSurfaces[0], *targets);
         glDisable(GL_BLEND);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         return readPixel(32, 16);
     };
+    glViewport(0, 0, 64, 64);
     const Colour deep = drawWater(1.0f);
     EXPECT_GT(deep.g, deep.r + 40) << "reflection taken from the wrong half: " << describe(deep);
     EXPECT_GT(deep.b, 40) << "no refraction in the mix: " << describe(deep);
     EXPECT_LT(deep.r, 100) << "the white background shows through deep water: " << describe(deep);
     const Colour dry = drawWater(0.0f);
     EXPECT_TRUE(near(dry, Colour(255, 255, 255, 255))) << "water without depth is clear: " << describe(dry);
+    glClearDepth(1.0);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glDeleteTextures(1, &textureTable()["dudv.png"]);
     glDeleteTextures(1, &textureTable()["normalmap.png"]);
     textureTable().clear();
@@ -346,12 +342,7 @@ TEST_F(RenderTest, BillboardsFaceTheCameraAndDropOnlyTheirFaintestTexels) {
                 std::min({x - 1, y - 1, 14 - x, 14 - y}); // 0 at the halo, 3 and up in the middle
             spark[size_t(y * 16 + x)].a = ring >= 3 ? 255 : ring >= 1 ? 77 : 26;
         }
-    glGenTextures(1, &plane->texture);
-    glBindTexture(GL_TEXTURE_2D, plane->texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, spark.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    plane->texture = texture(16, 16, spark.data());
     ParticleEmitter emitter(plane, 100, 20, 1.0f);
     emitter.instances = {glm::scale(glm::mat4(1.0f), glm::vec3(3.0f))};
 
@@ -378,39 +369,31 @@ TEST_F(RenderTest, BillboardsFaceTheCameraAndDropOnlyTheirFaintestTexels) {
 // F1 to F5: the pass is rebuilt from the files as they are now; a broken file is reported, the pass draws
 // nothing until it is mended and rebuilt again.
 TEST_F(RenderTest, FunctionKeysRebuildTheirPassFromTheFilesOnDisk) {
-    const std::tuple<int32_t, const char*, const char*> passes[] = {{1, "Phong", ".frag"},
-                                                                    {2, "Billboard", ".frag"},
-                                                                    {3, "Water", ".frag"},
-                                                                    {4, "Shadow", ".geom"},
-                                                                    {5, "Debugger", ".frag"}};
-    const auto program = [&](int32_t pass) {
-        const ShaderProgram* programs[] = {nullptr,
-                                           renderer->phongPass->program,
-                                           renderer->billboardPass->program,
-                                           renderer->waterPass->program,
-                                           renderer->shadowPass->program,
-                                           renderer->debugPass->program};
-        return programs[pass];
-    };
-    for (const auto& [pass, name, stage] : passes) {
-        const std::filesystem::path file = tree.shaders() / (std::string(name) + stage);
-        const std::string good = [&] {
-            std::ifstream in(file);
-            return std::string(std::istreambuf_iterator<char>(in), {});
-        }();
+    const char* const files[] = {"Phong.frag", "Billboard.frag", "Water.frag", "Shadow.geom",
+                                 "Debugger.frag"};
+    for (int32_t pass = 1; pass <= 5; ++pass) {
+        const std::string file = files[pass - 1], name = file.substr(0, file.find('.'));
+        const auto program = [&] {
+            const ShaderProgram* programs[] = {renderer->phongPass->program, renderer->billboardPass->program,
+                                               renderer->waterPass->program, renderer->shadowPass->program,
+                                               renderer->debugPass->program};
+            return programs[pass - 1];
+        };
+        std::ifstream in(tree.shaders() / file);
+        const std::string good(std::istreambuf_iterator<char>(in), {});
         for (const bool broken : {true, false}) {
-            std::ofstream(file) << (broken ? "#version 450 core\nvoid main() { nonsense; }\n" : good);
+            std::ofstream(tree.shaders() / file)
+                << (broken ? "#version 450 core\nvoid main() { nonsense; }\n" : good);
             appState().reloadRequested = true;
             appState().reloadPass = pass;
             CoutCapture output;
             render({nullptr});
             acceptCompilerMessages(output.text());
             EXPECT_FALSE(appState().reloadRequested);
-            EXPECT_EQ(program(pass) == nullptr, broken) << name;
-            const std::string path = std::string(ShaderDirectory) + name + stage;
+            EXPECT_EQ(program() == nullptr, broken) << name;
+            const std::string path = ShaderDirectory + file;
             EXPECT_EQ(output.text().rfind("COMPILER ERROR:" + path, 0) == 0, broken) << output.text();
-            EXPECT_EQ(output.text().find(std::string("DELETING ERRONEOUS SHADER: ") + name + "\n") !=
-                          std::string::npos,
+            EXPECT_EQ(output.text().find("DELETING ERRONEOUS SHADER: " + name + "\n") != std::string::npos,
                       broken);
         }
     }

@@ -1,27 +1,13 @@
 #pragma once
 
+#include "ConsoleText.h"
+
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <sys/types.h>
 #include <vector>
-
-// A private X server (Xvfb) for one test, so that windows, focus and keys of tests running in parallel
-// never meet. The screen is 1920 x 1080 x 24, like the one the scripts use.
-class PrivateDisplay {
-  public:
-    PrivateDisplay();
-    ~PrivateDisplay();
-    PrivateDisplay(const PrivateDisplay&) = delete;
-    PrivateDisplay& operator=(const PrivateDisplay&) = delete;
-
-    const std::string& name() const { return name_; } // ":N", empty when Xvfb could not start
-
-  private:
-    pid_t pid_ = -1;
-    std::string name_;
-};
 
 // The real demo binary, started on its own display in a working folder of the test's choice, with
 // standard input from /dev/null and standard output and error collected into files.
@@ -34,7 +20,7 @@ class DemoProcess {
     DemoProcess& operator=(const DemoProcess&) = delete;
 
     pid_t pid() const { return pid_; }
-    const std::string& display() const { return display_.name(); }
+    const std::string& display() const { return display_; } // ":N"
     // Waits for the exit; returns the exit status, or -1 when it had to be killed after the timeout.
     int wait(std::chrono::seconds timeout = std::chrono::seconds(120));
     std::string output() const;      // standard output so far
@@ -45,7 +31,8 @@ class DemoProcess {
                        size_t times = 1) const;
 
   private:
-    PrivateDisplay display_;
+    pid_t server_ = -1; // the display's Xvfb
+    std::string display_;
     pid_t pid_ = -1;
     bool finished_ = false;
     int status_ = -1;
@@ -55,8 +42,6 @@ class DemoProcess {
 
 // What a normal run prints: the start-up lines, `middle` (loader errors, key output), the shutdown lines
 // and the prompt of the console pause.
-extern const std::string StartUpLines;
-extern const std::string PausePrompt;
 std::string normalRunOutput(const std::string& middle = "");
 
 // Lines of standard error that report a fault: the sanitizers, and Mesa's OpenGL errors (MESA_DEBUG=1).

@@ -14,27 +14,26 @@ void GLAPIENTRY onDebugMessage(GLenum /*source*/, GLenum type, GLuint /*id*/, GL
         collectedErrors.emplace_back(message, static_cast<size_t>(length));
 }
 
+[[noreturn]] void giveUp(const char* why) {
+    std::fprintf(stderr, "GL tests: %s (run them under xvfb-run)\n", why);
+    std::abort();
+}
+
 GLFWwindow* createHiddenWindow() {
-    if (!glfwInit()) {
-        std::fprintf(stderr, "GL tests need a display (run them under xvfb-run)\n");
-        std::abort();
-    }
+    if (!glfwInit())
+        giveUp("no display");
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 4);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 5);
     glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
     glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
     glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
     GLFWwindow* window = glfwCreateWindow(320, 240, "GL test", nullptr, nullptr);
-    if (!window) {
-        std::fprintf(stderr, "could not create an OpenGL 4.5 core window\n");
-        std::abort();
-    }
+    if (!window)
+        giveUp("no OpenGL 4.5 core window");
     glfwMakeContextCurrent(window);
     glewExperimental = GL_TRUE;
-    if (glewInit() != GLEW_OK) {
-        std::fprintf(stderr, "glewInit failed\n");
-        std::abort();
-    }
+    if (glewInit() != GLEW_OK)
+        giveUp("glewInit failed");
     glEnable(GL_DEBUG_OUTPUT);
     glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
     glDebugMessageCallback(onDebugMessage, nullptr);

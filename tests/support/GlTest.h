@@ -17,10 +17,8 @@ class GlTest : public ::testing::Test {
     // Debug-output messages of type error (or of high severity) since the current test started.
     static const std::vector<std::string>& debugErrors();
     static void clearDebugErrors();
-    // Mesa also reports shader compile and link errors as debug messages of type error. A test that builds
-    // a broken shader on purpose accepts those, provided each one is part of a log the engine printed
-    // (`printedLogs`); any other debug error still fails the test, and API errors still reach glGetError,
-    // which TearDown checks.
+    // Accepts the debug errors Mesa raises for a broken shader built on purpose, provided each is part of a
+    // log the engine printed; any other debug error still fails the test.
     static void acceptCompilerMessages(const std::string& printedLogs);
 
   protected:
