@@ -50,13 +50,14 @@ std::string driverLog(GLenum type, const std::string& source) {
 TEST_F(AssetsTest, AShaderBuildThatFailsSaysWhyOnceAndLeavesNothingBehind) {
     const std::string base = folder(tree.shaders()) + "Pass";
     const struct {
-        std::map<std::string, std::string> files; // extension to source; "dir" makes a directory
+        std::map<std::string, std::string> files; // extension to source; "dir" and "fifo" make one
         bool geometry;
         std::string expected;
     } cases[] = {
         {{{".vert", GoodVertex}, {".frag", GoodFragment}}, false, ""},
         {{}, false, "ERROR OPENING FILE: " + base + ".vert\nERROR OPENING FILE: " + base + ".frag\n"},
         {{{".vert", "dir"}, {".frag", GoodFragment}}, false, "ERROR OPENING FILE: " + base + ".vert\n"},
+        {{{".vert", GoodVertex}, {".frag", "fifo"}}, false, "ERROR OPENING FILE: " + base + ".frag\n"},
         {{{".vert", BrokenStage}, {".frag", BrokenStage}},
          false,
          "COMPILER ERROR:" + base + ".vert" + driverLog(GL_VERTEX_SHADER, BrokenStage) +
@@ -74,6 +75,8 @@ TEST_F(AssetsTest, AShaderBuildThatFailsSaysWhyOnceAndLeavesNothingBehind) {
         for (const auto& [extension, source] : c.files) {
             if (source == "dir")
                 fs::create_directories(base + extension);
+            else if (source == "fifo")
+                mkfifoAt(base + extension);
             else
                 tree.write("Resources/Shaders/Pass" + extension, source);
         }

@@ -51,5 +51,4 @@ std::vector<std::string> problemLines(const std::string& errorOutput);
 // out; empty when the process ends or no window shows up in time.
 std::string findWindowOf(DemoProcess& demo, std::chrono::seconds timeout = std::chrono::seconds(120));
 
-// Sends one key (an xdotool key name such as "F11" or "Escape") to a window of the process's display.
 bool sendKey(const DemoProcess& demo, const std::string& windowId, const std::string& key);

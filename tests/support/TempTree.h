@@ -39,5 +39,4 @@ class ScopedWorkingDirectory {
     std::filesystem::path previous_;
 };
 
-// The repository's own folder, for reading committed resources.
 std::filesystem::path repositoryRoot();
