@@ -8,7 +8,6 @@
 #include "support/TempTree.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -80,11 +79,6 @@ TEST_P(ReferenceFrameTest, MatchesTheCommittedImage) {
 INSTANTIATE_TEST_SUITE_P(Frames, ReferenceFrameTest, ::testing::ValuesIn(References), [](const auto& info) {
     return std::string(info.param.name) == "glow-480x270" ? "Glow" : "Meteor";
 });
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // F1 with a broken Phong shader on disk reports it and leaves the island unlit; mended and pressed again,
 // the island is lit in the last frame.

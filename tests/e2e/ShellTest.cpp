@@ -59,7 +59,13 @@ TEST_F(ShellTest, EveryWayInAndOutPrintsItsExactLinesAndStatus) {
         std::function<void(const TempTree&)> check = nullptr;
     } cases[] = {
         {"-d 320 200", "3", {}, nullptr, normalRunOutput(), 0, ""},
-        {"-d 320 200", "0", {}, nullptr, normalRunOutput(), 0, ""},
+        {"-d 320 200",
+         "0",
+         {{"DEMO_CAPTURE", "frame.png"}},
+         nullptr,
+         normalRunOutput(),
+         0,
+         "demo: no frame was drawn"},
         {"-d 320 200 --help",
          "1",
          {},

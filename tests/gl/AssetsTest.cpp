@@ -134,9 +134,7 @@ void writeImage(const fs::path& path, FREE_IMAGE_FORMAT format, int width, int h
 // fields at a fixed offset, big-endian 16-bit fields after the JPEG frame marker.
 void writeLyingImage(const fs::path& path, FREE_IMAGE_FORMAT format, uint32_t width, uint32_t height) {
     writeImage(path, format, 8, 8, 24);
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    in.close();
+    std::string bytes = readFile(path);
     const auto put = [&](size_t at, uint32_t value, int size, bool bigEndian) {
         for (int i = 0; i < size; ++i)
             bytes[at + size_t(i)] = char(value >> 8 * (bigEndian ? size - 1 - i : i));

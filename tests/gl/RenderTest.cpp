@@ -379,8 +379,7 @@ TEST_F(RenderTest, FunctionKeysRebuildTheirPassFromTheFilesOnDisk) {
                                                renderer->debugPass->program};
             return programs[pass - 1];
         };
-        std::ifstream in(tree.shaders() / file);
-        const std::string good(std::istreambuf_iterator<char>(in), {});
+        const std::string good = readFile(tree.shaders() / file);
         for (const bool broken : {true, false}) {
             std::ofstream(tree.shaders() / file)
                 << (broken ? "#version 450 core\nvoid main() { nonsense; }\n" : good);

@@ -1,10 +1,11 @@
 #include "DemoProcess.h"
 
+#include "TempTree.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -13,13 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string runAndRead(const std::string& command) {
     std::string result;
@@ -109,11 +103,11 @@ int DemoProcess::wait(std::chrono::seconds timeout) {
 }
 
 std::string DemoProcess::output() const {
-    return readWhole(stdoutPath_);
+    return readFile(stdoutPath_);
 }
 
 std::string DemoProcess::errorOutput() const {
-    return readWhole(stderrPath_);
+    return readFile(stderrPath_);
 }
 
 bool DemoProcess::running() {

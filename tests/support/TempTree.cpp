@@ -48,3 +48,8 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
 fs::path repositoryRoot() {
     return DEMO_SOURCE_DIR;
 }
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}

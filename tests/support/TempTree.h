@@ -40,3 +40,4 @@ class ScopedWorkingDirectory {
 };
 
 std::filesystem::path repositoryRoot();
+std::string readFile(const std::filesystem::path& path); // the whole file, byte for byte
