@@ -40,6 +40,6 @@ class FrameStats {
         std::vector<double> stageMs; // by stage index; negative where no time arrived
     };
     std::vector<Frame> frames_;
-    double startupMs_ = -1.0; // negative: not measured
+    double startupMs_ = -1.0;             // negative: not measured
     std::vector<std::string> stageNames_; // in order of first arrival
 };
