@@ -32,10 +32,6 @@ Scene* processScene = nullptr;
 // Taken as the program is loaded, for the start-up time of the frame statistics.
 const std::chrono::steady_clock::time_point ProcessStart = std::chrono::steady_clock::now();
 
-double millisecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
 void startLibrary(const char* label, bool started) {
     printStatusLabel(label);
     if (!started)

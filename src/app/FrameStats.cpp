@@ -5,6 +5,10 @@
 #include <iomanip>
 #include <numeric>
 
+double millisecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
 Summary summarize(std::vector<double> samples) {
     Summary result;
     result.count = samples.size();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <ostream>
 #include <string>
@@ -11,6 +12,9 @@ struct Summary {
     double median = 0.0;
     double percentile95 = 0.0;
 };
+
+// Milliseconds from `start` until now, on the clock frame times are taken with.
+double millisecondsSince(std::chrono::steady_clock::time_point start);
 
 // Nearest-rank statistics of a series; all zero for an empty one.
 Summary summarize(std::vector<double> samples);
