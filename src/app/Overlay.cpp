@@ -84,8 +84,8 @@ void drawFrameLine(const FrameHistory& frameTimes, float timeStep) {
 void drawGraph(const FrameHistory& frameTimes) {
     const int count = static_cast<int>(frameTimes.count());
     const float highest = count ? *std::max_element(frameTimes.values(), frameTimes.values() + count) : 0.0f;
-    char caption[48];
-    std::snprintf(caption, sizeof caption, "%d frames, up to %.0f ms", count, static_cast<double>(highest));
+    char caption[32];
+    std::snprintf(caption, sizeof caption, "up to %.0f ms", static_cast<double>(highest));
     ImGui::PlotLines("##frames", frameTimes.values(), count, static_cast<int>(frameTimes.offset()), caption,
                      0.0f, FLT_MAX, ImVec2(ImGui::GetContentRegionAvail().x, GraphHeight));
 }
@@ -98,7 +98,7 @@ void drawEffect(const Scene& scene) {
         const EffectStage stage = effectStage(*orb, *meteor, appState().effectPhase);
         std::snprintf(text, sizeof text, "%s %s %.1f s", stage.object, stage.stage,
                       static_cast<double>(stage.seconds));
-        row("light on", text);
+        row("effect", text);
     }
     const glm::vec3 color = scene.currentLight ? scene.currentLight->color : glm::vec3(0.0f);
     std::snprintf(text, sizeof text, "%.2f %.2f %.2f", static_cast<double>(color.r),
