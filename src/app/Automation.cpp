@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -17,10 +20,17 @@ template <typename T> std::optional<T> parseWhole(const std::string& text) {
     return value;
 }
 
-// Checked before start-up, so that a recording cannot fail on every frame of a long run.
+// Checked before start-up, so that a recording cannot fail on every frame of a long run. Windows has no
+// such check for folders (its access() looks only at the read-only flag, which folders ignore).
 bool writableFolder(const std::string& path) {
     std::error_code error;
-    return std::filesystem::is_directory(path, error) && access(path.c_str(), W_OK) == 0;
+    if (!std::filesystem::is_directory(path, error))
+        return false;
+#ifdef _WIN32
+    return true;
+#else
+    return access(path.c_str(), W_OK) == 0;
+#endif
 }
 
 bool endsWith(const std::string& text, const std::string& end) {
