@@ -50,6 +50,12 @@ demo_notice(FreeImage       libfreeimage3     freeimage       freeimage)
 demo_notice(libpng          libpng16-16       libpng1.6       libpng)
 demo_notice(zlib            zlib1g            zlib            zlib)
 demo_notice(libjpeg-turbo   libjpeg62-turbo   libjpeg-turbo   libjpeg-turbo)
+demo_notice(Dear-ImGui      libimgui-dev      imgui           imgui)
+if(NOT WIN32)
+  # Debian's libimgui.a is built against Debian's shared stb; elsewhere ImGui's own copies are compiled in,
+  # and its notice covers them.
+  demo_notice(stb           libstb-dev        libstb          stb)
+endif()
 if(MINGW)
   # winpthreads and the start-up code of MinGW-w64's runtime are linked into every executable and DLL.
   demo_notice_file(MinGW-w64 /usr/share/doc/mingw-w64-x86-64-dev/copyright)

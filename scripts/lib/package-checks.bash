@@ -45,25 +45,25 @@ render_linux_reference() {
     { echo "the Linux demo failed (status $status):" >&2; cat "$runs/linux.err" >&2; exit 1; }
 }
 
-# check_capture WHAT CAPTURE: CAPTURE against runs/linux.png with the metric and thresholds of the
+# check_capture WHAT CAPTURE [REFERENCE]: CAPTURE against REFERENCE (runs/linux.png) with the metric and thresholds of the
 # reference-frame tests (tests/e2e/FrameTest.cpp): the mean absolute difference over all channels, in
 # levels of 255, under 1.0, and under 0.35 % of the pixels with some channel more than 16 levels apart.
 # ImageMagick computes both from the per-channel difference image: its channels' mean, and the share of
 # pixels whose largest channel difference exceeds 16.5/255 (captures are 8-bit, so that is "more than 16").
 check_capture() {
-  local what="$1" capture="$2"
+  local what="$1" capture="$2" reference="${3:-$runs/linux.png}"
   if [ ! -f "$capture" ]; then
     failed "$what: no capture written"
     return
   fi
   local linux_size capture_size
-  linux_size="$(identify -format '%wx%h' "$runs/linux.png")"
+  linux_size="$(identify -format '%wx%h' "$reference")"
   capture_size="$(identify -format '%wx%h' "$capture")"
   if [ "$linux_size" != "$capture_size" ]; then
     failed "$what: capture of $capture_size, the Linux build's $linux_size"
     return
   fi
-  local difference=(convert "$runs/linux.png" "$capture" -alpha off -compose difference -composite -separate)
+  local difference=(convert "$reference" "$capture" -alpha off -compose difference -composite -separate)
   local mean beyond verdict
   mean="$("${difference[@]}" -evaluate-sequence mean -format '%[fx:255*mean]' info:)"
   beyond="$("${difference[@]}" -evaluate-sequence max -threshold 6.4706% -format '%[fx:mean]' info:)"
@@ -71,7 +71,7 @@ check_capture() {
   if awk -v m="$mean" -v f="$beyond" 'BEGIN { exit !(m < 1.0 && f < 0.0035) }'; then
     passed "$what: capture matches the Linux build's ($verdict)"
   else
-    failed "$what: capture differs from the Linux build's ($verdict; $capture against $runs/linux.png)"
+    failed "$what: capture differs from the Linux build's ($verdict; $capture against $reference)"
   fi
 }
 

@@ -2,7 +2,12 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -13,6 +18,19 @@ template <typename T> std::optional<T> parseWhole(const std::string& text) {
     if (!(in >> value) || !(in >> std::ws).eof())
         return std::nullopt;
     return value;
+}
+
+// Checked before start-up, so that a recording cannot fail on every frame of a long run. Windows has no
+// such check for folders (its access() looks only at the read-only flag, which folders ignore).
+bool writableFolder(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error))
+        return false;
+#ifdef _WIN32
+    return true;
+#else
+    return access(path.c_str(), W_OK) == 0;
+#endif
 }
 
 bool endsWith(const std::string& text, const std::string& end) {
@@ -61,6 +79,17 @@ Automation readAutomation(const std::function<const char*(const char*)>& lookup)
             result.statsPath = value;
         else if (value != "0")
             refuse("DEMO_STATS", text, "1 for a summary, a file name ending in .csv for every frame, or 0");
+    }
+    if (const char* text = lookup("DEMO_OVERLAY")) {
+        const std::string value = text;
+        result.overlay = value == "1";
+        if (value != "1" && value != "0")
+            refuse("DEMO_OVERLAY", text, "1 to show the overlay from the start, or 0");
+    }
+    if (const char* text = lookup("DEMO_RECORD")) {
+        result.recordFolder = text;
+        if (!writableFolder(result.recordFolder) || !result.frames)
+            refuse("DEMO_RECORD", text, "a writable folder, with DEMO_FRAMES set to bound the recording");
     }
     return result;
 }

@@ -13,6 +13,9 @@
 //   DEMO_CAPTURE=f.png   the last frame is written as a PNG before the final buffer swap
 //   DEMO_STATS=1         a frame-time summary goes to standard error at shutdown (0: none)
 //   DEMO_STATS=f.csv     one row per frame goes to that file instead
+//   DEMO_OVERLAY=1       the timing overlay is shown from the first frame (0: hidden until F12)
+//   DEMO_RECORD=DIR      every frame is written as DIR/00000.png, DIR/00001.png, ... like the capture;
+//                        DIR must be a writable folder, and DEMO_FRAMES must bound the recording
 struct Automation {
     std::optional<int64_t> frames;
     std::optional<float> timestep;
@@ -20,6 +23,8 @@ struct Automation {
     std::string capturePath; // empty: no capture
     bool stats = false;
     std::string statsPath; // empty: no per-frame file
+    bool overlay = false;
+    std::string recordFolder; // empty: no recording
     // The first switch that is set but invalid, as "NAME=value (what it takes)"; empty when all are fine.
     std::string problem;
 };

@@ -1,10 +1,12 @@
 #include "app/Engine.h"
 
+#include "app/AppState.h"
 #include "app/Automation.h"
 #include "app/Console.h"
 #include "app/EngineClock.h"
 #include "app/FrameCapture.h"
 #include "app/FrameStats.h"
+#include "app/Overlay.h"
 #include "app/Window.h"
 #include "render/Renderer.h"
 #include "scene/Scene.h"
@@ -18,6 +20,7 @@
 #include <ctime>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 namespace {
 
@@ -28,6 +31,7 @@ namespace {
 // deletes them.
 Window* processWindow = nullptr;
 Scene* processScene = nullptr;
+Overlay* processOverlay = nullptr; // made the first time the overlay is shown
 
 // Taken as the program is loaded, for the start-up time of the frame statistics.
 const std::chrono::steady_clock::time_point ProcessStart = std::chrono::steady_clock::now();
@@ -65,6 +69,19 @@ void drawFrame(float timeStep, FrameStats* stats) {
         for (const StageTime& stage : world.renderer->stageTimes())
             stats->addStage(stats->frameCount() - StageTimer::FramesInFlight, stage.stage,
                             stage.milliseconds);
+}
+
+// ImGui starts only once the overlay is first shown, and the stage timer whose times it shows runs only
+// while it is shown (or for the statistics): hidden, the overlay costs nothing.
+void prepareOverlay(bool shown, bool statsWanted) {
+    Renderer& renderer = *scene().renderer;
+    if (shown) {
+        if (!processOverlay)
+            processOverlay = new Overlay(window().handle);
+        renderer.enableStageTimer();
+    } else if (!statsWanted) {
+        renderer.disableStageTimer();
+    }
 }
 
 void reportStats(const FrameStats& stats) {
@@ -105,15 +122,29 @@ void runFrameLoop() {
     const Automation& switches = automation();
     const bool recording = switches.stats || !switches.statsPath.empty();
     FrameStats stats;
+    std::optional<FrameRecorder> recorder;
+    if (!switches.recordFolder.empty())
+        recorder.emplace(switches.recordFolder);
+    appState().overlayShown = switches.overlay;
     float previousTime = 0.0f;
     bool captured = false;
     for (int64_t framesDone = 0; !loopEnds(framesDone);) {
         const auto frameStart = std::chrono::steady_clock::now();
         advanceEngineClock();
         const float now = engineTime();
-        drawFrame(nextTimeStep(now, previousTime, switches.timestep), recording ? &stats : nullptr);
+        const float timeStep = nextTimeStep(now, previousTime, switches.timestep);
+        // Read once: F12 handled below takes effect from the next frame on.
+        const bool overlayShown = appState().overlayShown;
+        prepareOverlay(overlayShown, recording);
+        drawFrame(timeStep, recording ? &stats : nullptr);
+        // Over the finished frame, so that the capture and the recording show it too.
+        if (overlayShown)
+            processOverlay->draw(scene(), timeStep);
         glfwPollEvents();
         ++framesDone;
+
+        if (recorder)
+            recorder->writeFrame(window().width, window().height);
 
         // Whether this is the last frame is known only now: a key handled just above may end the run.
         if (!switches.capturePath.empty() && loopEnds(framesDone)) {
@@ -121,6 +152,8 @@ void runFrameLoop() {
             captured = true;
         }
         glfwSwapBuffers(window().handle);
+        if (overlayShown)
+            processOverlay->addFrameTime(millisecondsSince(frameStart));
         if (!recording)
             continue;
         stats.addFrame(now, millisecondsSince(frameStart));
@@ -135,7 +168,9 @@ void runFrameLoop() {
 
 void shutDown() {
     std::cout << "CLEANING UP LIBRARIES:" << std::endl;
-    // The scene's GPU objects go while the window's context is still current.
+    // ImGui's and the scene's GPU objects go while the window's context is still current.
+    delete processOverlay;
+    processOverlay = nullptr;
     delete processScene;
     processScene = nullptr;
     delete processWindow;

@@ -22,13 +22,8 @@ bool writeWhole(const std::string& path, FIMEMORY* encoded) {
     return std::fclose(file) == 0 && written;
 }
 
-} // namespace
-
-bool writeFrameCapture(const std::string& path, int width, int height) {
-    if (width <= 0 || height <= 0) {
-        std::cerr << "demo: cannot capture a " << width << " x " << height << " frame" << std::endl;
-        return false;
-    }
+// The back buffer as a PNG file; false, saying nothing, when it cannot be written whole.
+bool saveFrame(const std::string& path, int width, int height) {
     // Rows padded to four bytes, as FreeImage lays them out; bottom row first on both sides.
     const int pitch = (width * 3 + 3) / 4 * 4;
     std::vector<unsigned char> pixels(static_cast<size_t>(pitch) * static_cast<size_t>(height));
@@ -45,7 +40,29 @@ bool writeFrameCapture(const std::string& path, int width, int height) {
         FreeImage_CloseMemory(encoded);
     if (image)
         FreeImage_Unload(image);
+    return saved;
+}
+
+} // namespace
+
+bool writeFrameCapture(const std::string& path, int width, int height) {
+    if (width <= 0 || height <= 0) {
+        std::cerr << "demo: cannot capture a " << width << " x " << height << " frame" << std::endl;
+        return false;
+    }
+    const bool saved = saveFrame(path, width, height);
     if (!saved)
         std::cerr << "demo: could not write the capture " << path << std::endl;
     return saved;
+}
+
+void FrameRecorder::writeFrame(int width, int height) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%05lld.png", static_cast<long long>(nextFrame_++));
+    const std::string path = folder_ + name;
+    if (saveFrame(path, width, height) || failureReported_)
+        return;
+    failureReported_ = true;
+    std::cerr << "demo: could not write the recorded frame " << path
+              << " (later frames that cannot be written are not reported)" << std::endl;
 }

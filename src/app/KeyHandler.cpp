@@ -59,6 +59,9 @@ WindowAction handleKey(int key, int action, AppState& state, KeyboardState& keyb
     case GLFW_KEY_F11:
         out << HelpText << std::endl;
         break;
+    case GLFW_KEY_F12: // silent, and left out of the help text, which stays as users know it
+        state.overlayShown = !state.overlayShown;
+        break;
     case GLFW_KEY_X:
         state.speedFactor += state.speedFactor > SpeedCeiling ? 0.0f : SpeedStep;
         break;

@@ -39,12 +39,24 @@ std::string programInfoLog(GLuint program) {
     return infoLogText(std::move(buffer));
 }
 
+// What a pass keeps of a failed build: where it failed and the first line of the reason.
+void noteFailure(std::string* failure, const std::string& where, const std::string& log) {
+    const std::string first = log.substr(0, log.find('\n'));
+    if (failure)
+        *failure = where + ": " + (first.empty() ? "failed without a log" : first);
+}
+
+std::string fileName(const std::string& path) {
+    return path.substr(path.find_last_of("/\\") + 1);
+}
+
 // Shared by both forms of linkProgram; a geometry name of 0 means "two stages".
 bool linkStages(uint32_t vertexShader, uint32_t fragmentShader, uint32_t geometryShader, bool withGeometry,
-                uint32_t& program) {
+                uint32_t& program, std::string* failure = nullptr) {
     program = glCreateProgram();
     if (program == 0) {
         std::cout << "ERROR CREATING SHADER PROGRAM" << std::endl;
+        noteFailure(failure, "link", "no program object");
         return false;
     }
     glAttachShader(program, vertexShader);
@@ -57,32 +69,43 @@ bool linkStages(uint32_t vertexShader, uint32_t fragmentShader, uint32_t geometr
     glGetProgramiv(program, GL_LINK_STATUS, &status);
     if (status != 0)
         return true;
-    std::cout << "ERROR LINKING PROGRAM SHADER: " << programInfoLog(program) << std::endl;
+    const std::string log = programInfoLog(program);
+    std::cout << "ERROR LINKING PROGRAM SHADER: " << log << std::endl;
+    noteFailure(failure, "link", log);
     return false;
 }
 
 // Tries every stage of one build; the fragment stage is compiled even after a failed vertex stage so
-// that one run shows the errors of both files.
-bool compileAndLink(const std::string& stem, bool withGeometry, ShaderProgram& shader) {
-    const bool vertexOk = compileStage(stem + ".vert", GL_VERTEX_SHADER, shader.vertexShader);
-    const bool fragmentOk = compileStage(stem + ".frag", GL_FRAGMENT_SHADER, shader.fragmentShader);
+// that one run shows the errors of both files. `failure` keeps the first stage's reason.
+bool compileAndLink(const std::string& stem, bool withGeometry, ShaderProgram& shader, std::string& failure) {
+    const bool vertexOk = compileStage(stem + ".vert", GL_VERTEX_SHADER, shader.vertexShader, &failure);
+    std::string fragmentFailure;
+    const bool fragmentOk =
+        compileStage(stem + ".frag", GL_FRAGMENT_SHADER, shader.fragmentShader, &fragmentFailure);
+    if (vertexOk)
+        failure = fragmentFailure;
     if (!vertexOk || !fragmentOk)
         return false;
     if (!withGeometry)
-        return linkProgram(shader.vertexShader, shader.fragmentShader, shader.program);
+        return linkStages(shader.vertexShader, shader.fragmentShader, 0, false, shader.program, &failure);
     // A geometry stage that did not compile (or could not be read) stops the build here: linking
     // without it would attach the name 0 and could hand back a program that silently lacks the stage.
-    if (!compileStage(stem + ".geom", GL_GEOMETRY_SHADER, shader.geometryShader))
+    if (!compileStage(stem + ".geom", GL_GEOMETRY_SHADER, shader.geometryShader, &failure))
         return false;
-    return linkProgram(shader.vertexShader, shader.fragmentShader, shader.geometryShader, shader.program);
+    return linkStages(shader.vertexShader, shader.fragmentShader, shader.geometryShader, true, shader.program,
+                      &failure);
 }
 
 } // namespace
 
 ShaderProgram* createShaderProgram(const std::string& directory, const std::string& baseName,
-                                   bool withGeometry) {
+                                   bool withGeometry, std::string* failure) {
     auto* shader = new ShaderProgram{};
-    if (compileAndLink(directory + baseName, withGeometry, *shader))
+    std::string reason;
+    const bool built = compileAndLink(directory + baseName, withGeometry, *shader, reason);
+    if (failure)
+        *failure = built ? std::string() : reason;
+    if (built)
         return shader;
     std::cout << "DELETING ERRONEOUS SHADER: " << baseName << std::endl;
     destroyShaderProgram(shader);
@@ -100,15 +123,18 @@ void destroyShaderProgram(ShaderProgram* shader) {
     delete shader;
 }
 
-bool compileStage(const std::string& path, uint32_t stageType, uint32_t& shader) {
+bool compileStage(const std::string& path, uint32_t stageType, uint32_t& shader, std::string* failure) {
     const std::string source = readTextFile(path);
     // The reader has already said why; a file that merely starts with these letters is compiled.
-    if (source == UnreadableFile)
+    if (source == UnreadableFile) {
+        noteFailure(failure, fileName(path), "cannot be opened");
         return false;
+    }
 
     shader = glCreateShader(stageType);
     if (shader == 0) {
         std::cout << "ERROR CREATING SHADER HANDLE" << std::endl;
+        noteFailure(failure, fileName(path), "no shader object");
         return false;
     }
     const char* text = source.c_str();
@@ -119,7 +145,9 @@ bool compileStage(const std::string& path, uint32_t stageType, uint32_t& shader)
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
     if (status != 0)
         return true;
-    std::cout << "COMPILER ERROR:" << path << shaderInfoLog(shader) << std::endl;
+    const std::string log = shaderInfoLog(shader);
+    std::cout << "COMPILER ERROR:" << path << log << std::endl;
+    noteFailure(failure, fileName(path), log);
     return false;
 }
 

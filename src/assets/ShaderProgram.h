@@ -16,15 +16,19 @@ struct ShaderProgram {
 };
 
 // Builds directory + baseName + extensions. Returns null after printing the failure lines and deleting
-// every object it created, so a failed build leaves nothing behind.
+// every object it created, so a failed build leaves nothing behind. `failure`, when given, receives the
+// first line of what went wrong ("Phong.frag: " and the first line of the compiler's log, say), or is
+// emptied by a build that succeeds: a pass keeps it to show beside its state.
 ShaderProgram* createShaderProgram(const std::string& directory, const std::string& baseName,
-                                   bool withGeometry);
+                                   bool withGeometry, std::string* failure = nullptr);
 
 // Deletes the program and its stages and frees the record; a null pointer is ignored.
 void destroyShaderProgram(ShaderProgram* shader);
 
-// Reads and compiles one stage; `shader` receives the object name as soon as it exists.
-bool compileStage(const std::string& path, uint32_t stageType, uint32_t& shader);
+// Reads and compiles one stage; `shader` receives the object name as soon as it exists. On failure
+// `failure`, when given, receives the file's name and the first line of the log.
+bool compileStage(const std::string& path, uint32_t stageType, uint32_t& shader,
+                  std::string* failure = nullptr);
 
 // Creates, attaches (vertex, fragment[, geometry]) and links; `program` receives the name as soon as it
 // exists.

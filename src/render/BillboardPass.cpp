@@ -7,7 +7,8 @@
 #include <GL/glew.h>
 #include <glm/gtc/type_ptr.hpp>
 
-BillboardPass::BillboardPass() : program(createShaderProgram(ShaderDirectory, "Billboard", false)) {
+BillboardPass::BillboardPass() {
+    program = createShaderProgram(ShaderDirectory, "Billboard", false, &buildFailure);
     if (!program)
         return;
     viewLocation = glGetUniformLocation(program->program, "view");

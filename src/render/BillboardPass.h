@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct Camera;
 struct ShaderProgram;
@@ -17,6 +18,7 @@ class BillboardPass {
     void draw(const Camera& camera, const ParticleEmitter& emitter);
 
     ShaderProgram* program = nullptr;
+    std::string buildFailure; // the first line of why the last build failed; empty after a good one
     int32_t viewLocation = -1;
     int32_t projectionLocation = -1;
     int32_t diffuseLocation = -1;

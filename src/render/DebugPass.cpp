@@ -4,7 +4,8 @@
 
 #include <GL/glew.h>
 
-DebugPass::DebugPass() : program(createShaderProgram(ShaderDirectory, "Debugger", false)) {
+DebugPass::DebugPass() {
+    program = createShaderProgram(ShaderDirectory, "Debugger", false, &buildFailure);
     if (program)
         texLocation = glGetUniformLocation(program->program, "tex");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct ShaderProgram;
 
@@ -13,5 +14,6 @@ class DebugPass {
     DebugPass& operator=(const DebugPass&) = delete;
 
     ShaderProgram* program = nullptr;
+    std::string buildFailure; // the first line of why the last build failed; empty after a good one
     int32_t texLocation = -1;
 };

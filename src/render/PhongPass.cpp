@@ -22,7 +22,7 @@ constexpr glm::vec4 KeepEverything{0.0f, 0.0f, 0.0f, 1.0f};
 } // namespace
 
 PhongPass::PhongPass() {
-    program = createShaderProgram(ShaderDirectory, "Phong", false);
+    program = createShaderProgram(ShaderDirectory, "Phong", false, &buildFailure);
     if (!program)
         return;
     const GLuint name = program->program;

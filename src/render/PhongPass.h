@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <glm/glm.hpp>
+#include <string>
 
 struct Camera;
 struct PointLight;
@@ -22,6 +23,7 @@ class PhongPass {
                       uint32_t shadowCubeTexture);
 
     ShaderProgram* program = nullptr;
+    std::string buildFailure; // the first line of why the last build failed; empty after a good one
     int32_t lightPositionLocation = -1;
     int32_t lightColorLocation = -1;
     int32_t lightConstantLocation = -1;

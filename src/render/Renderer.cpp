@@ -63,6 +63,10 @@ void Renderer::enableStageTimer() {
             std::vector<const char*>{"gpu shadow", "gpu water", "gpu main", "gpu skybox"});
 }
 
+void Renderer::disableStageTimer() {
+    stageTimer.reset();
+}
+
 const std::vector<StageTime>& Renderer::stageTimes() const {
     return stageTimer ? stageTimer->collected() : NoStageTimes;
 }

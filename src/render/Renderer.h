@@ -45,9 +45,11 @@ class Renderer {
     ShadowCubeMap* shadowCubeMap = nullptr; // owned; created and destroyed with the renderer
     std::unique_ptr<DebugPass> debugPass;
 
-    // GPU timings of the four stages (DEMO_STATS). Off unless enabled: the construction enables it when
-    // the DEMO_STATS switch is set.
+    // GPU timings of the four stages, for DEMO_STATS and for the overlay while it is shown. Off unless
+    // enabled: the construction enables it when the DEMO_STATS switch is set. Disabling deletes the
+    // queries, so a frame without a timer issues none.
     void enableStageTimer();
+    void disableStageTimer();
     // The stage times of one earlier frame that became available during the last render, or empty (also
     // while the timer is off). Each frame's times are handed out once.
     const std::vector<StageTime>& stageTimes() const;

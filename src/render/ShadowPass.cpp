@@ -41,7 +41,7 @@ void streamInstances(const Mesh& mesh, const std::vector<glm::mat4>& instances) 
 } // namespace
 
 ShadowPass::ShadowPass() {
-    program = createShaderProgram(ShaderDirectory, "Shadow", true);
+    program = createShaderProgram(ShaderDirectory, "Shadow", true, &buildFailure);
     if (!program)
         return;
     for (int face = 0; face < 6; ++face) {

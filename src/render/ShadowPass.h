@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <glm/glm.hpp>
+#include <string>
 #include <vector>
 
 struct PointLight;
@@ -21,6 +22,7 @@ class ShadowPass {
     void draw(const PointLight& light, SceneObject& object);
 
     ShaderProgram* program = nullptr;
+    std::string buildFailure; // the first line of why the last build failed; empty after a good one
     std::vector<int32_t> faceMatrixLocations; // "shadowMatrices[0]" .. "shadowMatrices[5]"
     int32_t lightPosLocation = -1;
     glm::mat4 lightProjection{1.0f};

@@ -8,7 +8,8 @@
 #include <GL/glew.h>
 #include <glm/gtc/type_ptr.hpp>
 
-WaterPass::WaterPass() : program(createShaderProgram(ShaderDirectory, "Water", false)) {
+WaterPass::WaterPass() {
+    program = createShaderProgram(ShaderDirectory, "Water", false, &buildFailure);
     if (!program)
         return;
     const GLuint name = program->program;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct Camera;
 struct PointLight;
@@ -20,6 +21,7 @@ class WaterPass {
               const WaterTargets& targets);
 
     ShaderProgram* program = nullptr;
+    std::string buildFailure; // the first line of why the last build failed; empty after a good one
     int32_t viewLocation = -1;
     int32_t projectionLocation = -1;
     int32_t reflectionLocation = -1;

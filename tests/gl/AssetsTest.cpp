@@ -53,6 +53,7 @@ TEST_F(AssetsTest, AShaderBuildThatFailsSaysWhyOnceAndLeavesNothingBehind) {
         std::map<std::string, std::string> files; // extension to source; "dir" and "fifo" make one
         bool geometry;
         std::string expected;
+        std::string failure{}; // how the reason the pass keeps starts, where it matters here
     } cases[] = {
         {{{".vert", GoodVertex}, {".frag", GoodFragment}}, false, ""},
         {{}, false, "ERROR OPENING FILE: " + base + ".vert\nERROR OPENING FILE: " + base + ".frag\n"},
@@ -61,12 +62,14 @@ TEST_F(AssetsTest, AShaderBuildThatFailsSaysWhyOnceAndLeavesNothingBehind) {
         {{{".vert", BrokenStage}, {".frag", BrokenStage}},
          false,
          "COMPILER ERROR:" + base + ".vert" + driverLog(GL_VERTEX_SHADER, BrokenStage) +
-             "\nCOMPILER ERROR:" + base + ".frag" + driverLog(GL_FRAGMENT_SHADER, BrokenStage) + "\n"},
+             "\nCOMPILER ERROR:" + base + ".frag" + driverLog(GL_FRAGMENT_SHADER, BrokenStage) + "\n",
+         "Pass.vert: " + driverLog(GL_VERTEX_SHADER, BrokenStage).substr(0, 12)},
         {{{".vert", GoodVertex}, {".frag", UnlinkableFragment}}, false, "ERROR LINKING PROGRAM SHADER: *"},
         {{{".vert", GoodVertex}, {".frag", GoodFragment}}, true, "ERROR OPENING FILE: " + base + ".geom\n"},
         {{{".vert", GoodVertex}, {".frag", GoodFragment}, {".geom", BrokenStage}},
          true,
-         "COMPILER ERROR:" + base + ".geom" + driverLog(GL_GEOMETRY_SHADER, BrokenStage) + "\n"},
+         "COMPILER ERROR:" + base + ".geom" + driverLog(GL_GEOMETRY_SHADER, BrokenStage) + "\n",
+         "Pass.geom: " + driverLog(GL_GEOMETRY_SHADER, BrokenStage).substr(0, 12)},
     };
     clearDebugErrors(); // the driver's own compile errors above
     for (const auto& c : cases) {
@@ -82,8 +85,12 @@ TEST_F(AssetsTest, AShaderBuildThatFailsSaysWhyOnceAndLeavesNothingBehind) {
         }
         const auto before = liveGlObjects();
         CoutCapture output;
-        ShaderProgram* shader = createShaderProgram(folder(tree.shaders()), "Pass", c.geometry);
+        std::string failure = "a stale reason";
+        ShaderProgram* shader = createShaderProgram(folder(tree.shaders()), "Pass", c.geometry, &failure);
         acceptCompilerMessages(output.text());
+        EXPECT_EQ(failure.substr(0, c.failure.size()), c.failure);
+        EXPECT_EQ(failure.empty(), c.expected.empty()) << failure;
+        EXPECT_EQ(failure.find('\n'), std::string::npos) << "more than the first line: " << failure;
         if (c.expected.empty()) {
             ASSERT_NE(shader, nullptr) << output.text();
             EXPECT_EQ(output.text(), "");

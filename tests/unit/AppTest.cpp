@@ -188,6 +188,8 @@ TEST(Automation, ValidSwitchesAreReadAndTheFirstInvalidOneIsNamedWithItsValue) {
         {"DEMO_TIMESTEP", "-0.1"}, {"DEMO_TIMESTEP", "nan"}, {"DEMO_TIMESTEP", "1e99"},
         {"DEMO_SEED", "-3"},       {"DEMO_SEED", " -3"},     {"DEMO_SEED", "4294967296"},
         {"DEMO_CAPTURE", ""},      {"DEMO_STATS", "yes"},    {"DEMO_STATS", ".csv"},
+        {"DEMO_OVERLAY", "yes"},   {"DEMO_OVERLAY", ""},     {"DEMO_RECORD", ""},
+        {"DEMO_RECORD", "/no"},    {"DEMO_RECORD", "/x/y"},  {"DEMO_RECORD", "/bin/sh"},
     };
     for (const auto& [name, value] : invalid) {
         const std::string problem = readFrom({{name, value}, {"DEMO_FRAMES", "3"}}).problem;
