@@ -11,6 +11,7 @@
 
 #include <FreeImage.h>
 #include <assimp/scene.h>
+#include <cmath>
 #include <dlfcn.h>
 #include <fstream>
 #include <glm/gtc/constants.hpp>
@@ -412,7 +413,7 @@ TEST_F(MeshTest, MalformedModelsAreRefusedWithOneLineAndLeaveNothingBehind) {
         {"barefirst.dae", collada(node("bare", Identity, false) + node("t", Identity))},
         {"nanvertex.obj", "o t\nv 0 0 0\nv nan 0 0\nv 0 1 0\nf 1 2 3\n"},
         {"infnormal.obj", "o t\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 inf\nf 1//1 2//1 3//1\n"},
-        {"nanmatrix.dae", collada(node("a", "1 0 0 0  0 1 0 0  0 0 1 0  nan 0 0 1"))},
+        {"nanmatrix.dae", collada(node("a", "1 0 0 nan  0 1 0 0  0 0 1 0  0 0 0 1"))},
         {"overflow.dae", collada(node("a", Identity), "Y_UP", "3e38 0 0 3e38 0 0 3e38 0 0")},
         // Finite numbers whose placed products overflow, and a model placed beyond a million units.
         {"product.dae", collada(node("a", "1e30 0 0 0  0 1e30 0 0  0 0 1e30 0  0 0 0 1"), "Y_UP",
@@ -431,7 +432,7 @@ TEST_F(MeshTest, MalformedModelsAreRefusedWithOneLineAndLeaveNothingBehind) {
     }
 }
 
-// Scenes no importer writes, built by hand: the loader must not trust the counts it is given.
+// Scenes no importer writes, built by hand: the loader must not trust the counts or numbers it is given.
 TEST_F(MeshTest, IndicesPastTheVerticesAreRefusedAndSharedNormalsAreWeightedByArea) {
     const auto scene = [](std::vector<aiVector3D> positions, std::vector<std::vector<unsigned>> faces) {
         auto made = std::make_unique<aiScene>();
@@ -460,6 +461,11 @@ TEST_F(MeshTest, IndicesPastTheVerticesAreRefusedAndSharedNormalsAreWeightedByAr
         const auto pastTheEnd = scene({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {1, 2, 3}});
         EXPECT_EQ(with->processRoot(pastTheEnd->mRootNode, pastTheEnd.get()), nullptr);
     }
+    // A NaN in the last row of the root transform stays in the last row of every instance transform,
+    // where no placed coordinate shows it.
+    const auto projective = scene({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
+    projective->mRootNode->mTransformation.d1 = std::nanf("");
+    EXPECT_EQ(loader.processRoot(projective->mRootNode, projective.get()), nullptr);
     // A 2 x 2 triangle facing +z and a 1 x 1 triangle facing +y share the edge 0-1: the normals the
     // loader computes there lean towards the larger one.
     const auto shared = scene({{0, 0, 0}, {1, 0, 0}, {0, 2, 0}, {0, 0, -1}}, {{0, 1, 2}, {0, 1, 3}});
