@@ -1,6 +1,5 @@
 #include "app/Automation.h"
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -54,10 +53,11 @@ Automation readAutomation(const std::function<const char*(const char*)>& lookup)
     }
     if (const char* text = lookup("DEMO_TIMESTEP")) {
         const auto step = parseWhole<float>(text);
-        if (step && std::isfinite(*step) && *step >= 0.0f)
+        // Up to an hour a frame: far longer steps carry the world's motion past what a float can hold.
+        if (step && *step >= 0.0f && *step <= MaxTimeStep)
             result.timestep = step;
         else
-            refuse("DEMO_TIMESTEP", text, "seconds per frame, 0 or more");
+            refuse("DEMO_TIMESTEP", text, "seconds per frame, from 0 to 3600");
     }
     if (const char* text = lookup("DEMO_SEED")) {
         const auto seed = parseWhole<int64_t>(text);

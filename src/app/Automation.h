@@ -8,7 +8,8 @@
 // Switches for scripted runs, read from the environment. Unset, each changes nothing; set but invalid,
 // the program refuses to start, so that a typo never turns a bounded run into an endless one.
 //   DEMO_FRAMES=N        the frame loop ends after N frames (0: none), as if the window were closed
-//   DEMO_TIMESTEP=S      every frame advances the world (and every clock the engine reads) by exactly S s
+//   DEMO_TIMESTEP=S      every frame advances the world (and every clock the engine reads) by exactly S s,
+//                        from 0 to MaxTimeStep
 //   DEMO_SEED=N          seeds the random generator with N (0 to 4294967295) instead of the clock
 //   DEMO_CAPTURE=f.png   the last frame is written as a PNG before the final buffer swap
 //   DEMO_STATS=1         a frame-time summary goes to standard error at shutdown (0: none)
@@ -16,6 +17,8 @@
 //   DEMO_OVERLAY=1       the timing overlay is shown from the first frame (0: hidden until F12)
 //   DEMO_RECORD=DIR      every frame is written as DIR/00000.png, DIR/00001.png, ... like the capture;
 //                        DIR must be a writable folder, and DEMO_FRAMES must bound the recording
+inline constexpr float MaxTimeStep = 3600.0f; // seconds
+
 struct Automation {
     std::optional<int64_t> frames;
     std::optional<float> timestep;

@@ -58,17 +58,27 @@ bool loopEnds(int64_t framesDone) {
     return glfwWindowShouldClose(window().handle) || frameBudgetSpent(framesDone);
 }
 
+// GPU times arrive some frames after their own; the renderer numbers frames as the loop counts them.
+void addStageTimes(FrameStats& stats, const std::vector<StageTime>& times) {
+    for (const StageTime& time : times)
+        stats.addStage(time.frame, time.stage, time.milliseconds);
+}
+
 // The update refreshes entry 0 of the draw list and the current light, which the render then reads.
 void drawFrame(float timeStep, FrameStats* stats) {
     Scene& world = scene();
     updateScene(world, timeStep);
     world.renderer->render(world.camera, *world.currentLight, world.drawList, world.waterSurfaces,
                            *world.skybox, *world.waterTargets);
-    // The times handed out now were measured FramesInFlight frames ago.
-    if (stats && stats->frameCount() >= StageTimer::FramesInFlight)
-        for (const StageTime& stage : world.renderer->stageTimes())
-            stats->addStage(stats->frameCount() - StageTimer::FramesInFlight, stage.stage,
-                            stage.milliseconds);
+    if (stats)
+        addStageTimes(*stats, world.renderer->stageTimes());
+}
+
+// The last frames' GPU times are still on their way when the loop ends: waited for, every row has them.
+void collectLastStageTimes(FrameStats& stats) {
+    Renderer& renderer = *scene().renderer;
+    addStageTimes(stats, renderer.finishStageTimes());
+    stats.setDroppedGpuFrames(renderer.droppedStageFrames());
 }
 
 // ImGui starts only once the overlay is first shown, and the stage timer whose times it shows runs only
@@ -163,6 +173,8 @@ void runFrameLoop() {
     if (!switches.capturePath.empty() && !captured)
         std::cerr << "demo: no frame was drawn, so none was captured to " << switches.capturePath
                   << std::endl;
+    if (recording)
+        collectLastStageTimes(stats);
     reportStats(stats);
 }
 

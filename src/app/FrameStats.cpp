@@ -66,6 +66,8 @@ void FrameStats::report(std::ostream& out) const {
                 samples.push_back(frame.stageMs[stage]);
         printSummary(out, stageNames_[stage], summarize(samples));
     }
+    if (droppedGpuFrames_ > 0)
+        out << "gpu dropped " << droppedGpuFrames_ << " frames (their GPU times are left out)\n";
     out.flush();
 }
 

@@ -28,6 +28,8 @@ class FrameStats {
     void addFrame(double engineSeconds, double milliseconds);
     // A stage's GPU time arrives a few frames after its frame; `frame` says which one it was.
     void addStage(size_t frame, const std::string& stage, double milliseconds);
+    // Frames whose GPU times never arrived; the summary names them.
+    void setDroppedGpuFrames(size_t count) { droppedGpuFrames_ = count; }
     size_t frameCount() const { return frames_.size(); }
     // From the start of the process to the end of the first frame.
     void setStartup(double milliseconds) { startupMs_ = milliseconds; }
@@ -46,4 +48,5 @@ class FrameStats {
     std::vector<Frame> frames_;
     double startupMs_ = -1.0;             // negative: not measured
     std::vector<std::string> stageNames_; // in order of first arrival
+    size_t droppedGpuFrames_ = 0;
 };

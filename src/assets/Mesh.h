@@ -61,8 +61,9 @@ class MeshLoader {
 
   protected:
     // What both processRoot variants share: the geometry of the root's first child and one transform per
-    // child. False, with nothing to upload, when the file has no drawable triangle there or when a
-    // position, normal, node transform or the centre is not finite.
+    // child. False, with nothing to upload, when the file has no drawable triangle there, when a normal
+    // or a node transform is not finite, or when a vertex or the centre, placed by an instance transform,
+    // lies more than a million units out on some axis.
     bool collectModel(const aiNode* root, const aiScene* scene);
 };
 

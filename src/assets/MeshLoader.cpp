@@ -1,5 +1,5 @@
 #include "assets/Mesh.h"
-#include "assets/RegularFile.h"
+#include "assets/RegularFileSystem.h"
 #include "assets/ResourceCatalogue.h"
 #include "assets/VertexLayout.h"
 
@@ -83,6 +83,28 @@ template <typename T> bool allFinite(const std::vector<T>& values) {
                        [](float value) { return std::isfinite(value); });
 }
 
+// The scene spans tens of units. A model placed beyond this on any axis is refused, so that what the
+// engine computes from it stays finite: the orb's home and its fall towards the ground, say, would
+// otherwise overflow to infinity and then to NaN, and the orb would never hand over.
+constexpr float MaxCoordinate = 1.0e6f;
+
+// Each vertex and the centre under each instance transform, as the engine places them; NaN is not within.
+bool placedWithinBounds(const std::vector<glm::vec3>& positions, glm::vec3 center,
+                        const std::vector<glm::mat4>& transforms) {
+    const auto within = [](const glm::mat4& transform, glm::vec3 point) {
+        const glm::vec3 placed = transform * glm::vec4(point, 1.0f);
+        return glm::all(glm::lessThanEqual(glm::abs(placed), glm::vec3(MaxCoordinate)));
+    };
+    for (const glm::mat4& transform : transforms) {
+        if (!within(transform, center))
+            return false;
+        for (const glm::vec3& position : positions)
+            if (!within(transform, position))
+                return false;
+    }
+    return true;
+}
+
 std::string diffuseTexturePath(const aiMesh* mesh, const aiScene* scene) {
     if (mesh->mMaterialIndex >= scene->mNumMaterials)
         return std::string();
@@ -98,8 +120,8 @@ Mesh* MeshLoader::loadMesh(const std::string& fileName, const std::string& direc
     const std::string path = directory + fileName;
     // The imported scene belongs to the importer and is freed with it at the end of this call.
     Assimp::Importer importer;
-    const aiScene* scene =
-        isRegularFile(path) ? importer.ReadFile(path, aiProcess_CalcTangentSpace) : nullptr;
+    importer.SetIOHandler(new RegularFileSystem());
+    const aiScene* scene = importer.ReadFile(path, aiProcess_CalcTangentSpace);
     Mesh* mesh = nullptr;
     if (scene != nullptr && scene->mFlags != AI_SCENE_FLAGS_INCOMPLETE && scene->mRootNode != nullptr)
         mesh = processRoot(scene->mRootNode, scene);
@@ -126,10 +148,9 @@ bool MeshLoader::collectModel(const aiNode* root, const aiScene* scene) {
     for (unsigned i = 0; i < root->mNumChildren; ++i)
         if (root->mChildren[i] != nullptr)
             transforms.push_back(rootMatrix * toColumnMajor(root->mChildren[i]->mTransformation));
-    // One NaN, or coordinates whose sum overflows, would spread through every matrix built from the
-    // model: the orb's light would never reach the ground and never hand over.
-    return allFinite(positions) && allFinite(normals) && allFinite(transforms) &&
-           allFinite(std::vector<glm::vec3>{center});
+    // One NaN would spread through every matrix built from the model; the bounds leave out NaN positions
+    // and a centre whose sum overflowed too.
+    return allFinite(normals) && allFinite(transforms) && placedWithinBounds(positions, center, transforms);
 }
 
 Mesh* MeshLoader::processRoot(const aiNode* root, const aiScene* scene) {

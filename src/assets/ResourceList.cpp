@@ -5,8 +5,8 @@
 #include "assets/ResourceCatalogue.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 
 // A byte of 0x80 and above, or a zero byte, is in no position of the set.
 bool isListNameCharacter(char c) {
@@ -41,11 +41,10 @@ std::vector<std::string> parseResourceList(std::istream& in, const std::string& 
 
 std::vector<std::string> readResourceList(const std::string& listName, const std::string& directory) {
     const std::string path = directory + listName;
-    std::ifstream in;
-    // A directory would open and read as an empty list, a FIFO would block: both are as fatal as no file.
-    if (isRegularFile(path))
-        in.open(path);
-    if (!in.is_open())
+    // A directory or a FIFO is as fatal as no file: one would read as an empty list, the other block.
+    const std::optional<std::string> text = readRegularFile(path);
+    if (!text)
         fatalError("\nERROR READING FILE: " + path);
+    std::istringstream in(*text);
     return parseResourceList(in, path);
 }

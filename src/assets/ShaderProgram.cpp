@@ -4,7 +4,6 @@
 
 #include <GL/glew.h>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 
 namespace {
@@ -160,18 +159,10 @@ bool linkProgram(uint32_t vertexShader, uint32_t fragmentShader, uint32_t geomet
 }
 
 std::string readTextFile(const std::string& path) {
-    std::ifstream file;
-    if (isRegularFile(path))
-        file.open(path);
-    // Read through the stream rather than with stream-buffer iterators: a read error then sets badbit
-    // instead of throwing out of the loader.
-    std::string source;
-    char chunk[4096];
-    while (file.is_open() && (file.read(chunk, sizeof chunk), file.gcount() > 0))
-        source.append(chunk, static_cast<size_t>(file.gcount()));
-    if (!file.is_open() || file.bad()) {
+    std::optional<std::string> source = readRegularFile(path);
+    if (!source) {
         std::cout << "ERROR OPENING FILE: " << path << std::endl;
         return UnreadableFile;
     }
-    return source;
+    return std::move(*source);
 }

@@ -1,5 +1,6 @@
 #include "assets/Texture.h"
 
+#include "assets/ImageFile.h"
 #include "assets/RegularFile.h"
 
 #include <FreeImage.h>
@@ -13,34 +14,31 @@ namespace {
 // A cube map has six faces, +X, -X, +Y, -Y, +Z, -Z; the target enums follow each other in that order.
 constexpr size_t CubeFaceCount = 6;
 
-bool fitsTexture(FIBITMAP* bitmap, GLint maxSide) {
+bool fitsTexture(ImageSize size, GLint maxSide) {
     const auto limit = static_cast<unsigned>(maxSide);
-    const unsigned width = FreeImage_GetWidth(bitmap), height = FreeImage_GetHeight(bitmap);
-    return width > 0 && height > 0 && width <= limit && height <= limit;
+    return size.width > 0 && size.height > 0 && size.width <= limit && size.height <= limit;
 }
 
 // The format is deduced from the file's signature, not its name; an unknown format loads as null. An
-// image with a side longer than maxSide loads as null too, and where the format allows it the header is
-// read first, so that a small file claiming an enormous size is refused before a single pixel is decoded
-// (the decoder would otherwise allocate gigabytes, and the driver choke on the upload).
+// image with a side longer than maxSide loads as null too, and it is refused before a single pixel is
+// decoded: a small file claiming an enormous size would otherwise make the decoder allocate gigabytes
+// (and the driver choke on the upload). So a format whose size cannot be known from its header is not
+// decoded at all. The decoded bitmap is measured again, in case the decoder and the header disagree.
 FIBITMAP* loadBitmap(const std::string& path, GLenum maxSideQuery) {
-    if (!isRegularFile(path))
+    const OpenFile file = openRegularFile(path);
+    if (!file)
         return nullptr;
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    FreeImageIO io = fileReadingIO();
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromHandle(&io, file.get());
     if (format == FIF_UNKNOWN)
         return nullptr;
     GLint maxSide = 0;
     glGetIntegerv(maxSideQuery, &maxSide);
-    if (FreeImage_FIFSupportsNoPixels(format)) {
-        FIBITMAP* header = FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS);
-        const bool fits = header && fitsTexture(header, maxSide);
-        if (header)
-            FreeImage_Unload(header);
-        if (!fits)
-            return nullptr;
-    }
-    FIBITMAP* bitmap = FreeImage_Load(format, path.c_str(), 0);
-    if (bitmap && !fitsTexture(bitmap, maxSide)) {
+    const std::optional<ImageSize> size = sizeBeforeDecoding(file.get(), format);
+    if (!size || !fitsTexture(*size, maxSide) || std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return nullptr;
+    FIBITMAP* bitmap = FreeImage_LoadFromHandle(format, &io, file.get());
+    if (bitmap && !fitsTexture({FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap)}, maxSide)) {
         FreeImage_Unload(bitmap);
         bitmap = nullptr;
     }

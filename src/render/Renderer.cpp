@@ -71,6 +71,17 @@ const std::vector<StageTime>& Renderer::stageTimes() const {
     return stageTimer ? stageTimer->collected() : NoStageTimes;
 }
 
+const std::vector<StageTime>& Renderer::finishStageTimes() {
+    if (!stageTimer)
+        return NoStageTimes;
+    stageTimer->collectOutstanding();
+    return stageTimer->collected();
+}
+
+size_t Renderer::droppedStageFrames() const {
+    return stageTimer ? stageTimer->droppedFrames() : 0;
+}
+
 template <typename Draw> void Renderer::timed(Stage stage, Draw&& draw) {
     if (stageTimer)
         stageTimer->beginStage(stage);

@@ -53,6 +53,10 @@ class Renderer {
     // The stage times of one earlier frame that became available during the last render, or empty (also
     // while the timer is off). Each frame's times are handed out once.
     const std::vector<StageTime>& stageTimes() const;
+    // At the end of a run: waits for the times of the frames still in flight and hands them out.
+    const std::vector<StageTime>& finishStageTimes();
+    // Frames whose times the GPU had not delivered when they were due, and that were left out.
+    size_t droppedStageFrames() const;
 
   private:
     enum Stage : size_t { ShadowStage, WaterStage, MainStage, SkyboxStage };

@@ -1,6 +1,7 @@
 #include "render/Skybox.h"
 
 #include "assets/Texture.h"
+#include "scene/Transform.h"
 
 #include <GL/glew.h>
 #include <glm/gtc/matrix_transform.hpp>
@@ -63,9 +64,8 @@ void destroySkybox(Skybox* skybox) {
 }
 
 void Skybox::updateRotation(float dt) {
-    // The angle accumulates without wrapping; the rotation is rebuilt from it, not compounded, so no
-    // error piles up in the matrix.
-    rotationAngle += dt * RotationRate;
+    // The rotation is rebuilt from the angle, not compounded, so no error piles up in the matrix.
+    rotationAngle = turnedBy(rotationAngle, dt * RotationRate);
     model = glm::rotate(glm::mat4(1.0f), rotationAngle, glm::vec3(0.0f, 1.0f, 0.0f));
 }
 

@@ -11,7 +11,7 @@ struct Skybox {
     glm::mat4 model{1.0f};
     uint32_t cubeTexture = 0;
     std::vector<const char*> faceFiles; // +X, -X, +Y, -Y, +Z, -Z, each beginning with a slash
-    float rotationAngle = 0.0f;         // radians
+    float rotationAngle = 0.0f;         // radians, within one turn
 
     void updateRotation(float dt);
     void draw(int32_t skyboxLocation) const;

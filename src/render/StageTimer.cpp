@@ -9,7 +9,7 @@ StageTimer::StageTimer(std::vector<const char*> stageNames) : names_(std::move(s
         recorded_[set].assign(names_.size(), false);
         glGenQueries(static_cast<GLsizei>(names_.size()), queries_[set].data());
     }
-    collected_.reserve(names_.size());
+    collected_.reserve(names_.size() * FramesInFlight);
 }
 
 StageTimer::~StageTimer() {
@@ -29,27 +29,41 @@ bool StageTimer::resultsAvailable(size_t set) const {
     return true;
 }
 
+void StageTimer::collect(size_t set, bool wait) {
+    bool anyRecorded = false;
+    for (const bool recorded : recorded_[set])
+        anyRecorded = anyRecorded || recorded;
+    if (!anyRecorded)
+        return;
+    if (!wait && !resultsAvailable(set)) {
+        ++droppedFrames_;
+    } else {
+        // GL_QUERY_RESULT waits for the GPU where the result is not there yet.
+        for (size_t stage = 0; stage < names_.size(); ++stage) {
+            if (!recorded_[set][stage])
+                continue;
+            GLuint64 nanoseconds = 0;
+            glGetQueryObjectui64v(queries_[set][stage], GL_QUERY_RESULT, &nanoseconds);
+            collected_.push_back({setFrame_[set], names_[stage], static_cast<double>(nanoseconds) * 1e-6});
+        }
+    }
+    recorded_[set].assign(names_.size(), false);
+}
+
 void StageTimer::beginFrame() {
     assert(openStage_ == SIZE_MAX && "a stage was left open");
     currentSet_ = (currentSet_ + 1) % FramesInFlight;
     collected_.clear();
-    bool anyRecorded = false;
-    for (const bool recorded : recorded_[currentSet_])
-        anyRecorded = anyRecorded || recorded;
-    if (!anyRecorded)
-        return;
-    if (!resultsAvailable(currentSet_)) {
-        ++droppedFrames_;
-    } else {
-        for (size_t stage = 0; stage < names_.size(); ++stage) {
-            if (!recorded_[currentSet_][stage])
-                continue;
-            GLuint64 nanoseconds = 0;
-            glGetQueryObjectui64v(queries_[currentSet_][stage], GL_QUERY_RESULT, &nanoseconds);
-            collected_.push_back({names_[stage], static_cast<double>(nanoseconds) * 1e-6});
-        }
-    }
-    recorded_[currentSet_].assign(names_.size(), false);
+    collect(currentSet_, false);
+    setFrame_[currentSet_] = framesBegun_++;
+}
+
+void StageTimer::collectOutstanding() {
+    assert(openStage_ == SIZE_MAX && "a stage was left open");
+    collected_.clear();
+    // The set after the current one was recorded longest ago.
+    for (size_t age = 1; age <= FramesInFlight; ++age)
+        collect((currentSet_ + age) % FramesInFlight, true);
 }
 
 void StageTimer::beginStage(size_t stage) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scene/PointLight.h"
+#include "scene/Transform.h"
 
 #include <cstdint>
 #include <glm/glm.hpp>
@@ -32,10 +33,10 @@ class SceneObject {
     std::unique_ptr<PointLight> light;  // only the effect objects carry a light
     glm::mat4 model{1.0f};
     std::vector<glm::mat4> instances; // this frame's instance matrices
-    float spinAngle = 0.0f;           // radians
+    float spinAngle = 0.0f;           // radians, within one turn
 
   protected:
-    void advanceSpin(float dt) { spinAngle += dt * SpinRate; }
+    void advanceSpin(float dt) { spinAngle = turnedBy(spinAngle, dt * SpinRate); }
     // The rotation by spinAngle about the vertical axis through the origin.
     glm::mat4 spinRotation() const;
 };

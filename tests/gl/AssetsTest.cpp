@@ -11,12 +11,29 @@
 
 #include <FreeImage.h>
 #include <assimp/scene.h>
+#include <cmath>
+#include <dlfcn.h>
 #include <fstream>
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
+
+// Every decode the engine asks of FreeImage comes here first: this definition takes the place of the
+// library's in the test executable. Full decodes (not header-only loads) are counted, and while
+// `refuseDecodes` is set none reaches the library, so that a hostile image the loader fails to refuse
+// in time costs nothing but the count.
+int fullDecodes = 0;
+bool refuseDecodes = false;
+extern "C" FIBITMAP* DLL_CALLCONV FreeImage_LoadFromHandle(FREE_IMAGE_FORMAT format, FreeImageIO* io,
+                                                           fi_handle handle, int flags) {
+    using Load = FIBITMAP* (*)(FREE_IMAGE_FORMAT, FreeImageIO*, fi_handle, int);
+    static const auto library = reinterpret_cast<Load>(dlsym(RTLD_NEXT, "FreeImage_LoadFromHandle"));
+    const bool decode = (flags & FIF_LOAD_NOPIXELS) == 0;
+    fullDecodes += decode;
+    return decode && refuseDecodes ? nullptr : library(format, io, handle, flags);
+}
 
 namespace {
 
@@ -137,11 +154,15 @@ void writeImage(const fs::path& path, FREE_IMAGE_FORMAT format, int width, int h
     FreeImage_Unload(bitmap);
 }
 
-// A small real image whose header then claims another size: little-endian 32-bit (BMP) or 16-bit (TGA)
-// fields at a fixed offset, big-endian 16-bit fields after the JPEG frame marker.
+// A small real image whose header then claims another size: little-endian 32-bit (BMP) or 16-bit (TGA,
+// the first frame of a GIF) fields, big-endian 16-bit fields after the JPEG frame marker. DDS and SGI,
+// which FreeImage does not write, are bare headers (24-bit pixels, three channels).
 void writeLyingImage(const fs::path& path, FREE_IMAGE_FORMAT format, uint32_t width, uint32_t height) {
-    writeImage(path, format, 8, 8, 24);
-    std::string bytes = readFile(path);
+    std::string bytes(format == FIF_DDS ? 128 : 512, '\0');
+    if (format != FIF_DDS && format != FIF_SGI) {
+        writeImage(path, format, 8, 8, format == FIF_GIF ? 8 : 24);
+        bytes = readFile(path);
+    }
     const auto put = [&](size_t at, uint32_t value, int size, bool bigEndian) {
         for (int i = 0; i < size; ++i)
             bytes[at + size_t(i)] = char(value >> 8 * (bigEndian ? size - 1 - i : i));
@@ -149,9 +170,23 @@ void writeLyingImage(const fs::path& path, FREE_IMAGE_FORMAT format, uint32_t wi
     if (format == FIF_BMP) {
         put(18, width, 4, false);
         put(22, height, 4, false);
-    } else if (format == FIF_TARGA) {
-        put(12, width, 2, false);
-        put(14, height, 2, false);
+    } else if (format == FIF_TARGA || format == FIF_GIF) { // the frame, after FreeImage's extensions
+        const size_t at = format == FIF_TARGA ? 12 : bytes.find(std::string("\x2C\0\0\0\0", 5), 13) + 5;
+        put(at, width, 2, false);
+        put(at + 2, height, 2, false);
+    } else if (format == FIF_DDS) { // magic, header size, height, width, pixel format size
+        bytes.replace(0, 4, "DDS ");
+        put(4, 124, 4, false);
+        put(12, height, 4, false);
+        put(16, width, 4, false);
+        put(76, 32, 4, false);
+    } else if (format == FIF_SGI) { // magic, one byte a channel, three dimensions, their sizes
+        put(0, 474, 2, true);
+        put(3, 1, 1, true);
+        put(4, 3, 2, true);
+        put(6, width, 2, true);
+        put(8, height, 2, true);
+        put(10, 3, 2, true);
     } else {
         const size_t frame = bytes.find("\xFF\xC0");
         put(frame + 5, height, 2, true);
@@ -178,8 +213,10 @@ void expectPattern(GLenum target, int width, int height, bool grey, bool alpha) 
 }
 
 TEST_F(AssetsTest, ImagesBecomeMipmappedRgbaTexturesOfTheirOwnPixels) {
-    const std::tuple<const char*, FREE_IMAGE_FORMAT, int> images[] = {
-        {"alpha.png", FIF_PNG, 32}, {"opaque.bmp", FIF_BMP, 24}, {"grey.png", FIF_PNG, 8}};
+    const std::tuple<const char*, FREE_IMAGE_FORMAT, int> images[] = {{"alpha.png", FIF_PNG, 32},
+                                                                      {"opaque.bmp", FIF_BMP, 24},
+                                                                      {"grey.png", FIF_PNG, 8},
+                                                                      {"grey.gif", FIF_GIF, 8}};
     for (const auto& [name, format, bits] : images) {
         writeImage(tree.textures() / name, format, 3, 5, bits); // 3 wide: 24- and 8-bit rows carry padding
         CoutCapture output;
@@ -207,13 +244,24 @@ TEST_F(AssetsTest, UnusableImagesAreReportedAndRefusedBeforeTheirPixelsAreDecode
     writeLyingImage(tree.textures() / "huge.bmp", FIF_BMP, 65535, 65535);
     writeLyingImage(tree.textures() / "huge.tga", FIF_TARGA, 65535, 65535);
     writeLyingImage(tree.textures() / "huge.jpg", FIF_JPEG, 65535, 65535);
+    for (const auto& [name, format] :
+         {std::pair{"huge.gif", FIF_GIF}, {"huge.dds", FIF_DDS}, {"huge.sgi", FIF_SGI}})
+        writeLyingImage(tree.textures() / name, format, 65535, 65535);
     writeImage(tree.textures() / "wide.png", FIF_PNG, glInteger(GL_MAX_TEXTURE_SIZE) + 1, 1, 24);
-    for (const char* name : {"absent.png", "notes.png", "deep.png", "folder.png", "fifo.png", "tall.bmp",
-                             "huge.bmp", "huge.tga", "huge.jpg", "wide.png"}) {
+    // XBM gives its size only as it decodes: not decoded at all.
+    tree.write("Resources/Textures/mark.xbm", "#define mark_width 8\n#define mark_height 8\n"
+                                              "static char mark_bits[] = {0, 0, 0, 0, 0, 0, 0, 0};\n");
+    for (const std::string name :
+         {"absent.png", "notes.png", "deep.png", "folder.png", "fifo.png", "tall.bmp", "huge.bmp", "huge.tga",
+          "huge.jpg", "huge.gif", "huge.dds", "huge.sgi", "wide.png", "mark.xbm"}) {
         const auto before = liveGlObjects();
+        fullDecodes = 0;
+        refuseDecodes = name != "deep.png"; // only its decoding shows that it has no 32-bit form
         CoutCapture output;
         EXPECT_EQ(loadTexture(folder(tree.textures()), name), 0u) << name;
+        refuseDecodes = false;
         EXPECT_EQ(output.text(), "ERROR LOADING TEXTURE " + folder(tree.textures()) + name + "\n");
+        EXPECT_EQ(fullDecodes, int(name == "deep.png")) << name << " was decoded";
         EXPECT_EQ(liveGlObjects(), before) << name;
     }
 }
@@ -326,9 +374,14 @@ TEST_F(MeshTest, AModelGivesItsVerticesTheirMeanItsFirstTriangleOfEachPolygonAnd
     textureTable().emplace("tex.png", 42u);
     tree.write("Resources/Meshes/m.mtl", "newmtl m\nmap_Kd tex.png\n");
     const Mesh* mesh = load("tri.obj", "mtllib m.mtl\nusemtl m\n" + ObjTriangle);
+    // A material library that is a FIFO is skipped like a missing one, without waiting for a writer.
+    mkfifoAt(tree.meshes() / "fifo.mtl");
+    const Mesh* fed = load("fed.obj", "mtllib fifo.mtl\nusemtl m\n" + ObjTriangle);
     textureTable().erase("tex.png");
     ASSERT_NE(mesh, nullptr);
     EXPECT_EQ(mesh->texture, 42u);
+    ASSERT_NE(fed, nullptr);
+    EXPECT_EQ(fed->texture, 0u);
     EXPECT_NEAR(glm::distance(mesh->center, glm::vec3(2.0f / 3.0f, 4.0f / 3.0f, 0.0f)), 0.0f, 1e-6f);
     EXPECT_EQ(bufferContents<glm::vec3>(mesh->buffers->positionBuffer),
               (std::vector<glm::vec3>{{0, 0, 0}, {2, 0, 0}, {0, 4, 0}}));
@@ -369,6 +422,10 @@ TEST_F(MeshTest, MalformedModelsAreRefusedWithOneLineAndLeaveNothingBehind) {
         {"infnormal.obj", "o t\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 inf\nf 1//1 2//1 3//1\n"},
         {"nanmatrix.dae", collada(node("a", "1 0 0 nan  0 1 0 0  0 0 1 0  0 0 0 1"))},
         {"overflow.dae", collada(node("a", Identity), "Y_UP", "3e38 0 0 3e38 0 0 3e38 0 0")},
+        // Finite numbers whose placed products overflow, and a model placed beyond a million units.
+        {"product.dae", collada(node("a", "1e30 0 0 0  0 1e30 0 0  0 0 1e30 0  0 0 0 1"), "Y_UP",
+                                "0 0 0 2e10 0 0 0 4e10 0")},
+        {"far.dae", collada(node("a", "1 0 0 0  0 1 0 -1000001  0 0 1 0  0 0 0 1"))},
         {"shortmatrix.dae", collada(node("a", "1 2"))}, // the importer leaks as it gives up
     };
     for (const auto& [name, content] : cases) {
@@ -382,7 +439,7 @@ TEST_F(MeshTest, MalformedModelsAreRefusedWithOneLineAndLeaveNothingBehind) {
     }
 }
 
-// Scenes no importer writes, built by hand: the loader must not trust the counts it is given.
+// Scenes no importer writes, built by hand: the loader must not trust the counts or numbers it is given.
 TEST_F(MeshTest, IndicesPastTheVerticesAreRefusedAndSharedNormalsAreWeightedByArea) {
     const auto scene = [](std::vector<aiVector3D> positions, std::vector<std::vector<unsigned>> faces) {
         auto made = std::make_unique<aiScene>();
@@ -411,6 +468,11 @@ TEST_F(MeshTest, IndicesPastTheVerticesAreRefusedAndSharedNormalsAreWeightedByAr
         const auto pastTheEnd = scene({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {1, 2, 3}});
         EXPECT_EQ(with->processRoot(pastTheEnd->mRootNode, pastTheEnd.get()), nullptr);
     }
+    // A NaN in the last row of the root transform stays in the last row of every instance transform,
+    // where no placed coordinate shows it.
+    const auto projective = scene({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
+    projective->mRootNode->mTransformation.d1 = std::nanf("");
+    EXPECT_EQ(loader.processRoot(projective->mRootNode, projective.get()), nullptr);
     // A 2 x 2 triangle facing +z and a 1 x 1 triangle facing +y share the edge 0-1: the normals the
     // loader computes there lean towards the larger one.
     const auto shared = scene({{0, 0, 0}, {1, 0, 0}, {0, 2, 0}, {0, 0, -1}}, {{0, 1, 2}, {0, 1, 3}});

@@ -180,12 +180,13 @@ TEST(Automation, ValidSwitchesAreReadAndTheFirstInvalidOneIsNamedWithItsValue) {
     EXPECT_EQ(all.capturePath + " " + all.statsPath + all.problem, "out.png frames.csv");
     EXPECT_FALSE(all.stats);
     EXPECT_TRUE(readFrom({{"DEMO_STATS", "1"}}).stats);
+    EXPECT_EQ(readFrom({{"DEMO_TIMESTEP", "3600"}}).timestep, 3600.0f); // an hour a frame, no more
     EXPECT_EQ(readFrom({{"DEMO_STATS", "0"}}).problem, "");
 
     const std::pair<const char*, const char*> invalid[] = {
         {"DEMO_FRAMES", "abc"},    {"DEMO_FRAMES", "-1"},    {"DEMO_FRAMES", "1e99"},
         {"DEMO_FRAMES", "12abc"},  {"DEMO_FRAMES", ""},      {"DEMO_FRAMES", "99999999999999999999"},
-        {"DEMO_TIMESTEP", "-0.1"}, {"DEMO_TIMESTEP", "nan"}, {"DEMO_TIMESTEP", "1e99"},
+        {"DEMO_TIMESTEP", "-0.1"}, {"DEMO_TIMESTEP", "nan"}, {"DEMO_TIMESTEP", "3600.5"},
         {"DEMO_SEED", "-3"},       {"DEMO_SEED", " -3"},     {"DEMO_SEED", "4294967296"},
         {"DEMO_CAPTURE", ""},      {"DEMO_STATS", "yes"},    {"DEMO_STATS", ".csv"},
         {"DEMO_OVERLAY", "yes"},   {"DEMO_OVERLAY", ""},     {"DEMO_RECORD", ""},

@@ -144,6 +144,21 @@ TEST_F(SceneUpdateTest, ALockedCameraKeepsItsViewWhileTheWorldMoves) {
     EXPECT_FLOAT_EQ(house().spinAngle, 0.2f);
 }
 
+// Every angle stays within one turn, so that a frame's step still turns it however long the run: a float
+// that only grew would stop taking 60-a-second steps after some days.
+TEST_F(SceneUpdateTest, AnglesStayWithinOneTurnAndKeepTurningForwards) {
+    const float step = 1.0f / 60.0f;
+    for (int frame = 0; frame < 20000; ++frame) // some five minutes
+        update(step);
+    const float before = house().spinAngle;
+    update(step);
+    EXPECT_NEAR(std::remainder(house().spinAngle - before, glm::two_pi<float>()), step * SpinRate, 1e-6f);
+    for (const float angle : {house().spinAngle, orb().spinAngle, meteor().spinAngle, sky.rotationAngle}) {
+        EXPECT_GE(angle, 0.0f);
+        EXPECT_LT(angle, glm::two_pi<float>());
+    }
+}
+
 // On the frame of a hand-over the old carrier still renders with its light and spins twice; the new one
 // waits for the next frame.
 TEST_F(SceneUpdateTest, HandOversTakeEffectOnTheNextFrame) {
