@@ -15,7 +15,8 @@ namespace {
 
 TEST(OverlayContent, StagesShowInFrameOrderWithTheTimesThatCameBack) {
     std::string shown;
-    for (const OverlayRow& row : stageRows({{"gpu main", 41.5}, {"gpu shadow", 12.25}, {"gpu water", 0.004}}))
+    for (const OverlayRow& row :
+         stageRows({{0, "gpu main", 41.5}, {0, "gpu shadow", 12.25}, {0, "gpu water", 0.004}}))
         shown += row.label + " " + row.value + "; ";
     EXPECT_EQ(shown, "shadow 12.25 ms; water images 0.00 ms; main 41.50 ms; sky box -; ");
 }
