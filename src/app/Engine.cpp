@@ -5,6 +5,7 @@
 #include "app/EngineClock.h"
 #include "app/FrameCapture.h"
 #include "app/FrameStats.h"
+#include "app/Signals.h"
 #include "app/Window.h"
 #include "render/Renderer.h"
 #include "scene/Scene.h"
@@ -50,8 +51,9 @@ bool frameBudgetSpent(int64_t framesDone) {
     return budget && framesDone >= *budget;
 }
 
+// A stop signal ends the run like a window asked to close.
 bool loopEnds(int64_t framesDone) {
-    return glfwWindowShouldClose(window().handle) || frameBudgetSpent(framesDone);
+    return stopRequested() || glfwWindowShouldClose(window().handle) || frameBudgetSpent(framesDone);
 }
 
 // The update refreshes entry 0 of the draw list and the current light, which the render then reads.
@@ -107,7 +109,8 @@ void runFrameLoop() {
     FrameStats stats;
     float previousTime = 0.0f;
     bool captured = false;
-    for (int64_t framesDone = 0; !loopEnds(framesDone);) {
+    bool last = loopEnds(0);
+    for (int64_t framesDone = 0; !last;) {
         const auto frameStart = std::chrono::steady_clock::now();
         advanceEngineClock();
         const float now = engineTime();
@@ -115,8 +118,10 @@ void runFrameLoop() {
         glfwPollEvents();
         ++framesDone;
 
-        // Whether this is the last frame is known only now: a key handled just above may end the run.
-        if (!switches.capturePath.empty() && loopEnds(framesDone)) {
+        // Whether this is the last frame is known only now: a key handled just above may end the run. A
+        // signal may come at any moment, so the answer is taken once: the frame captured is the last one.
+        last = loopEnds(framesDone);
+        if (!switches.capturePath.empty() && last) {
             writeFrameCapture(switches.capturePath, window().width, window().height);
             captured = true;
         }
