@@ -2,7 +2,6 @@
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <atomic>
 #include <windows.h>
 #else
