@@ -1,5 +1,4 @@
-// The real binary as a shell, a terminal and a harness meet it: stop signals, the final pause on a terminal,
-// in the background and on a pipe, and standard error closed at start.
+// The real binary under stop signals, and at its final pause on a terminal, in the background and on a pipe.
 #include "support/DemoProcess.h"
 #include "support/TempTree.h"
 
@@ -39,8 +38,7 @@ TEST_P(StopSignalTest, EndsTheRunCleanlyWithoutAPauseAndThenTheProcessBySignal) 
     const SignalCase& c = GetParam();
     DemoProcess demo(tree.work(), {"-d", "160", "120"},
                      {{"DEMO_STATS", "frames.csv"}, {"DEMO_CAPTURE", "f.png"}});
-    // The handlers are in place before the first line, long before the scene is built; a key is handled
-    // inside a frame, so once its output is there the frame loop runs.
+    // Handlers are in place before the first line is out; a key's output shows that the frames run.
     ASSERT_TRUE(c.duringStartUp ? demo.waitForOutput("INITIALIZING LIBRARIES:\n")
                                 : sendKey(demo, findWindowOf(demo), "F11") && demo.waitForOutput(HelpLines));
     kill(demo.pid(), c.signal);
