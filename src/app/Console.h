@@ -12,6 +12,12 @@ void printStatusLabel(const std::string& label);
 // Writes the message and a line end, waits for a key and ends the process with status 1. Releases nothing.
 [[noreturn]] void fatalError(const std::string& message);
 
-// The console "pause": waits for one key press so the console stays readable when the program was
-// started from a desktop. Returns at once when standard input is at end of file.
+// The console "pause": prints its prompt and waits for one key press, so that the console stays readable
+// when the program was started from a desktop; only a person at a terminal (a console on Windows) is
+// waited for. After a stop signal it prints nothing and ends the process by that signal instead.
 void pauseConsole();
+
+// Opens on the null device whichever of standard input, output and error the process was started
+// without (`2>&-`). Called first in main: the next descriptor opened (the X connection) would otherwise
+// take the number, and console output would go into it.
+void openClosedStandardStreams();

@@ -7,6 +7,7 @@
 #include "app/FrameCapture.h"
 #include "app/FrameStats.h"
 #include "app/Overlay.h"
+#include "app/Signals.h"
 #include "app/Window.h"
 #include "render/Renderer.h"
 #include "scene/Scene.h"
@@ -54,8 +55,9 @@ bool frameBudgetSpent(int64_t framesDone) {
     return budget && framesDone >= *budget;
 }
 
+// A stop signal ends the run like a window asked to close.
 bool loopEnds(int64_t framesDone) {
-    return glfwWindowShouldClose(window().handle) || frameBudgetSpent(framesDone);
+    return stopRequested() || glfwWindowShouldClose(window().handle) || frameBudgetSpent(framesDone);
 }
 
 // GPU times arrive some frames after their own; the renderer numbers frames as the loop counts them.
@@ -138,7 +140,8 @@ void runFrameLoop() {
     appState().overlayShown = switches.overlay;
     float previousTime = 0.0f;
     bool captured = false;
-    for (int64_t framesDone = 0; !loopEnds(framesDone);) {
+    bool last = loopEnds(0);
+    for (int64_t framesDone = 0; !last;) {
         const auto frameStart = std::chrono::steady_clock::now();
         advanceEngineClock();
         const float now = engineTime();
@@ -156,8 +159,10 @@ void runFrameLoop() {
         if (recorder)
             recorder->writeFrame(window().width, window().height);
 
-        // Whether this is the last frame is known only now: a key handled just above may end the run.
-        if (!switches.capturePath.empty() && loopEnds(framesDone)) {
+        // Whether this is the last frame is known only now: a key handled just above may end the run. A
+        // signal may come at any moment, so the answer is taken once: the frame captured is the last one.
+        last = loopEnds(framesDone);
+        if (!switches.capturePath.empty() && last) {
             writeFrameCapture(switches.capturePath, window().width, window().height);
             captured = true;
         }
