@@ -9,8 +9,6 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -34,119 +32,110 @@ std::string fatalList(const std::string& list) {
     return StartUpLines + ("\nERROR READING FILE: ../Resources/" + list + "\n") + PausePrompt;
 }
 
-std::vector<std::string> words(const std::string& text) {
-    std::istringstream in(text);
-    return {std::istream_iterator<std::string>(in), {}};
-}
-
 class ShellTest : public ::testing::Test {
   protected:
     void SetUp() override { tree.copyFromRepository("."); }
     TempTree tree;
 };
 
-TEST_F(ShellTest, EveryWayInAndOutPrintsItsExactLinesAndStatus) {
-    const auto remove = [](const char* what) {
-        return [=](const TempTree& t) { fs::remove_all(t.root() / what); };
-    };
-    const struct {
-        std::string arguments, frames;
-        std::map<std::string, std::string> environment;
-        std::function<void(const TempTree&)> prepare;
-        std::string output;
-        int status;
-        std::string error; // a line that standard error must hold
-        std::function<void(const TempTree&)> check = nullptr;
-    } cases[] = {
-        {"-d 320 200", "3", {}, nullptr, normalRunOutput(), 0, ""},
-        {"-d 320 200",
-         "0",
-         {{"DEMO_CAPTURE", "frame.png"}},
-         nullptr,
-         normalRunOutput(),
-         0,
-         "demo: no frame was drawn"},
-        {"-d 320 200 --help",
-         "1",
-         {},
-         nullptr,
-         normalRunOutput().replace(UpToWindowResult.size(), 0, "UNKNOWN OPTION! DEFAULT!\n"),
-         0,
-         ""},
-        {"-d 0 600", "1", {}, nullptr, WindowFailed, 1, ""},
-        {"-d -5 -5", "1", {}, nullptr, WindowFailed, 1, ""},
-        {"-d 100000 100000", "1", {}, nullptr, WindowFailed, 1, ""},
-        {"-d 320 200", "1", {}, remove("Resources/Textures/Textures"), fatalList("Textures/Textures"), 1, ""},
-        {"-d 320 200",
-         "1",
-         {},
+// One way in and out: how the demo is started and what it must print and return. Standard output and the
+// status are always checked, the rest only where a case asks for it.
+struct Way {
+    const char* name;
+    std::vector<std::string> arguments = {"-d", "320", "200"};
+    std::map<std::string, std::string> environment = {{"DEMO_FRAMES", "1"}};
+    std::function<void(const TempTree&)> prepare = nullptr;
+    std::string output = normalRunOutput();
+    int status = 0;
+    std::string error = ""; // a line that standard error must hold
+    std::function<void(const TempTree&)> check = nullptr;
+    friend void PrintTo(const Way& way, std::ostream* out) { *out << way.name; } // not its bytes
+};
+
+const Way Ways[] = {
+    {.name = "NormalRun", .environment = {{"DEMO_FRAMES", "3"}}},
+    {.name = "CaptureOfNoFrameIsReported",
+     .environment = {{"DEMO_FRAMES", "0"}, {"DEMO_CAPTURE", "frame.png"}},
+     .error = "demo: no frame was drawn"},
+    {.name = "UnknownOptionFallsBackToFullScreen",
+     .arguments = {"-d", "320", "200", "--help"},
+     .output = normalRunOutput().replace(UpToWindowResult.size(), 0, "UNKNOWN OPTION! DEFAULT!\n")},
+    {.name = "ZeroWidthWindowFails", .arguments = {"-d", "0", "600"}, .output = WindowFailed, .status = 1},
+    {.name = "NegativeSizeWindowFails", .arguments = {"-d", "-5", "-5"}, .output = WindowFailed, .status = 1},
+    {.name = "HugeWindowFails", .arguments = {"-d", "100000", "100000"}, .output = WindowFailed, .status = 1},
+    {.name = "MissingTextureListIsFatal",
+     .prepare = [](const TempTree& t) { fs::remove(t.textures() / "Textures"); },
+     .output = fatalList("Textures/Textures"),
+     .status = 1},
+    {.name = "MeshListThatIsAFolderIsFatal",
+     .prepare =
          [](const TempTree& t) {
              fs::remove(t.meshes() / "Meshes");
              fs::create_directory(t.meshes() / "Meshes");
          },
-         fatalList("Meshes/Meshes"),
-         1,
-         ""},
-        {"-d 320 200",
-         "1",
-         {},
-         remove("Resources"),
-         StartUpLines + everyShaderMissing() +
-             fatalList("Textures/Textures").substr(std::strlen(StartUpLines)),
-         1,
-         ""},
-        {"-d 320 200", "1e99", {}, nullptr, "", 2, "demo: invalid DEMO_FRAMES=1e99 ("},
-        {"-d 320 200",
-         "2",
-         {{"DEMO_CAPTURE", "/dev/full"}},
-         nullptr,
-         normalRunOutput(),
-         0,
-         "demo: could not write the capture /dev/full"},
-        {"-d 320 200", "4", {{"DEMO_STATS", "1"}}, nullptr, normalRunOutput(), 0, "frames      4"},
-        // The capture is the last frame at the window's size; the statistics file has a row for every
-        // frame, at the engine time the fixed step gives it.
-        {"-d 320 200",
-         "4",
-         {{"DEMO_TIMESTEP", "0.25"}, {"DEMO_CAPTURE", "frame.png"}, {"DEMO_STATS", "frames.csv"}},
-         nullptr,
-         normalRunOutput(),
-         0,
-         "",
+     .output = fatalList("Meshes/Meshes"),
+     .status = 1},
+    {.name = "MissingResourcesReportEveryShaderThenTheFatalList",
+     .prepare = [](const TempTree& t) { fs::remove_all(t.root() / "Resources"); },
+     .output = StartUpLines + everyShaderMissing() +
+               fatalList("Textures/Textures").substr(std::strlen(StartUpLines)),
+     .status = 1},
+    {.name = "InvalidFrameCountRefusesToStart",
+     .environment = {{"DEMO_FRAMES", "1e99"}},
+     .output = "",
+     .status = 2,
+     .error = "demo: invalid DEMO_FRAMES=1e99 ("},
+    {.name = "UnwritableCaptureIsReported",
+     .environment = {{"DEMO_FRAMES", "2"}, {"DEMO_CAPTURE", "/dev/full"}},
+     .error = "demo: could not write the capture /dev/full"},
+    {.name = "StatisticsGoToStandardError",
+     .environment = {{"DEMO_FRAMES", "4"}, {"DEMO_STATS", "1"}},
+     .error = "frames      4"},
+    // The capture is the last frame at the window's size, here one whose rows are no whole number of
+    // four-byte words; the statistics file has a row for every frame, at the engine time of the fixed step.
+    {.name = "CaptureAndStatisticsFiles",
+     .arguments = {"-d", "161", "90"},
+     .environment = {{"DEMO_FRAMES", "4"},
+                     {"DEMO_TIMESTEP", "0.25"},
+                     {"DEMO_CAPTURE", "frame.png"},
+                     {"DEMO_STATS", "frames.csv"}},
+     .check =
          [](const TempTree& t) {
              const Image image = loadImage(t.work() / "frame.png");
-             EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(320, 200));
+             EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(161, 90));
              std::ifstream rows(t.work() / "frames.csv");
              std::string lines;
-             for (std::string line;
-                  std::getline(rows, line);) // the start-up line's name, the first two columns
+             for (std::string line; std::getline(rows, line);) // the start-up line's name, two columns
                  lines +=
                      line.substr(0, line[0] == '#' ? line.rfind(' ') : line.find(',', line.find(',') + 1)) +
                      " ";
              EXPECT_EQ(lines, "# startup_ms frame,engine_s 0,0.2500 1,0.5000 2,0.7500 3,1.0000 ");
          }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.arguments + ", DEMO_FRAMES=" + c.frames);
-        TempTree run;
-        run.copyFromRepository(".");
-        if (c.prepare)
-            c.prepare(run);
-        auto environment = c.environment;
-        environment["DEMO_FRAMES"] = c.frames;
-        DemoProcess demo(run.work(), words(c.arguments), environment);
-        EXPECT_EQ(demo.wait(), c.status);
-        EXPECT_EQ(demo.output(), c.output);
-        EXPECT_EQ(problemLines(demo.errorOutput()), std::vector<std::string>{});
-        EXPECT_NE(demo.errorOutput().find(c.error), std::string::npos) << demo.errorOutput();
-        if (c.check)
-            c.check(run);
-        if (c.status == 2) {
-            const std::string error = demo.errorOutput();
-            EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << "one line, no more";
-        }
+};
+
+class ShellRunTest : public ShellTest, public ::testing::WithParamInterface<Way> {};
+
+TEST_P(ShellRunTest, PrintsItsExactLinesAndStatus) {
+    const Way& way = GetParam();
+    if (way.prepare)
+        way.prepare(tree);
+    DemoProcess demo(tree.work(), way.arguments, way.environment);
+    EXPECT_EQ(demo.wait(), way.status);
+    EXPECT_EQ(demo.output(), way.output);
+    const std::string error = demo.errorOutput();
+    EXPECT_EQ(problemLines(error), std::vector<std::string>{});
+    if (!way.error.empty()) {
+        EXPECT_NE(error.find(way.error), std::string::npos) << error;
     }
+    if (way.status == 2) {
+        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 1) << "a refusal is one line: " << error;
+    }
+    if (way.check)
+        way.check(tree);
 }
+
+INSTANTIATE_TEST_SUITE_P(WaysInAndOut, ShellRunTest, ::testing::ValuesIn(Ways),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Keys sent while the program is still loading wait in the window's event queue until the first frame
 // polls them, so each key is sent once and its output waited for.

@@ -46,12 +46,11 @@ Colour readPixel(int x, int y) {
 
 GLuint texture(int width, int height, const glm::u8vec4* pixels) {
     GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    glCreateTextures(GL_TEXTURE_2D, 1, &name);
+    glTextureStorage2D(name, 1, GL_RGBA8, width, height);
+    glTextureSubImage2D(name, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    glTextureParameteri(name, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTextureParameteri(name, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     return name;
 }
 
@@ -212,10 +211,10 @@ TEST_F(RenderTest, ObjectsShadowTheFloorAwayFromTheLightButTheCarrierDoesNot) {
     EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, Width, Height}));
 }
 
-// The reflection image holds what lies above the water, the refraction image what lies below it, each
-// with its own depth test, and the camera's view comes back bit for bit.
+// The reflection image holds what lies above the water, even just above it, the refraction image what lies
+// below it, each with its own depth test, and the camera's view comes back bit for bit.
 TEST_F(RenderTest, TheWaterImagesSplitTheWorldAtTheWaterPlane) {
-    SceneObject* above = object(box(1.0f, 1.0f, {255, 0, 0, 255}));
+    SceneObject* above = object(box(1.0f, 0.5f, {255, 0, 0, 255})); // up to 1.17 above the water
     SceneObject* below = object(floor(20.0f, -2.0f, {0, 0, 255, 255}));
     // Green, above the water and beyond the red box from both cameras: drawn last, it must hide nothing.
     Mesh* beyond = box(1.0f, 3.0f, {0, 255, 0, 255});
@@ -364,6 +363,22 @@ TEST_F(RenderTest, BillboardsFaceTheCameraAndDropOnlyTheirFaintestTexels) {
             EXPECT_EQ(depth < 1.0f, drawn) << offset;
         }
     }
+}
+
+// Turned an eighth about z, then stretched four times along y, a box's +x face stands steep and faces
+// nearly along +x, square to a light on that side; normals taken through the model matrix itself would
+// lean up the stretched axis, away from the light.
+TEST_F(RenderTest, NormalsStayPerpendicularUnderANonUniformScale) {
+    Mesh* stretched = box(0.5f, 1.0f, {255, 255, 255, 255});
+    stretched->instanceTransforms = {
+        glm::scale(glm::mat4(1.0f), glm::vec3(1.0f, 4.0f, 1.0f)) *
+        glm::rotate(glm::mat4(1.0f), glm::quarter_pi<float>(), glm::vec3(0, 0, 1))};
+    const glm::vec3 faceCentre(0.0f, 2.0f * glm::root_two<float>(), 0.0f);
+    light.position = faceCentre + glm::vec3(6.0f, 0.0f, 0.0f);
+    camera.position = faceCentre + glm::vec3(5.0f, 0.0f, 3.0f);
+    camera.view = glm::lookAt(camera.position, faceCentre, glm::vec3(0.0f, 1.0f, 0.0f));
+    render({object(stretched)});
+    EXPECT_GT(pixelAt(faceCentre).r, 220) << "the face square to the light is dim";
 }
 
 // F1 to F5: the pass is rebuilt from the files as they are now; a broken file is reported, the pass draws

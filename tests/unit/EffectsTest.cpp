@@ -5,16 +5,10 @@
 #include "scene/Orb.h"
 #include "scene/ParticleEmitter.h"
 
-#include <glm/gtc/matrix_transform.hpp>
-
 namespace {
 
 // 1/64 s is exact in binary, so the orb's phase time lands exactly on its stage boundaries.
 constexpr float Frame = 1.0f / 64.0f;
-
-glm::mat4 at(float x, float y, float z) {
-    return glm::translate(glm::mat4(1.0f), glm::vec3(x, y, z));
-}
 
 class OrbTest : public SceneTest {
   protected:
@@ -73,6 +67,9 @@ TEST_F(OrbTest, RestsGrowsGlowsSinksAndHandsOver) {
     expectNear(orb.position, orb.homePosition);
     EXPECT_TRUE(emitter.particles.empty());
     EXPECT_EQ(emitter.liveCount, 0);
+    appState().effectPhase = 0; // the meteor hands back: the second cycle starts dark, as the first did
+    orb.update(Frame);
+    EXPECT_EQ(orb.light->color, glm::vec3(0.0f));
 }
 
 class MeteorTest : public SceneTest {

@@ -11,14 +11,9 @@
 #include "scene/Transform.h"
 #include "support/CoutCapture.h"
 
-#include <glm/gtc/matrix_transform.hpp>
 #include <map>
 
 namespace {
-
-glm::mat4 at(float x, float y, float z) {
-    return glm::translate(glm::mat4(1.0f), glm::vec3(x, y, z));
-}
 
 TEST(Camera, LooksAtTheOriginAndItsMirrorImageSeesTheReflectionUpsideDown) {
     Camera camera(glm::vec3(0.0f, 5.0f, 12.0f), 16.0f / 9.0f);
@@ -71,10 +66,9 @@ TEST_F(SceneAssemblyTest, AMissingModelIsReportedOnceAndItsObjectLeftOut) {
     Scene scene;
     CoutCapture output;
     scene.assembleObjects();
-    for (int frame = 0; frame < 400; ++frame) { // forty seconds: the orb's whole cycle and the meteor's turn
-        float dt = 0.1f;
+    float dt = 0.1f;
+    for (int frame = 0; frame < 400; ++frame) // forty seconds: the orb's whole cycle and the meteor's turn
         updateScene(scene, dt);
-    }
     EXPECT_EQ(output.text(), "ERROR: MISSING MESH monkey2.dae\nERROR: MISSING MESH water.dae\n");
     ASSERT_EQ(scene.drawList.size(), 7u);
     const char* const plain[] = {"map.dae",    "house.obj",   "bridge.dae",

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -57,6 +58,10 @@ inline Mesh cpuMesh(std::vector<glm::mat4> transforms, glm::vec3 center = glm::v
 inline void expectNear(const glm::vec3& actual, const glm::vec3& expected, float tolerance = 1e-5f) {
     for (int i = 0; i < 3; ++i)
         EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
+}
+
+inline glm::mat4 at(float x, float y, float z) {
+    return glm::translate(glm::mat4(1.0f), glm::vec3(x, y, z));
 }
 
 inline glm::vec3 translationOf(const glm::mat4& m) {
