@@ -26,12 +26,8 @@ out VertexData {
 void main() {
     vec4 world = instanceMatrix * vec4(position, 1.0);
     gl_ClipDistance[0] = dot(world, plane);
-    // The inverse transpose keeps normals perpendicular under the models' non-uniform scales. Its
-    // columns are the cross products of the model's columns over the determinant; dividing the one
-    // transformed normal instead of all nine entries, as inverse() does, saves six products a vertex.
-    mat3 model = mat3(instanceMatrix);
-    mat3 cofactors = mat3(cross(model[1], model[2]), cross(model[2], model[0]), cross(model[0], model[1]));
-    vertexOut.worldNormal = cofactors * normal / dot(model[0], cofactors[0]);
+    // The inverse transpose keeps normals perpendicular under the models' non-uniform scales.
+    vertexOut.worldNormal = transpose(inverse(mat3(instanceMatrix))) * normal;
     vertexOut.worldPosition = world.xyz;
     vertexOut.texCoord = texCoord;
     gl_Position = projection * view * world;
