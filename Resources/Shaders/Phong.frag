@@ -37,20 +37,12 @@ const float ShadowTexelAngle = 2.0 / 1024.0;
 // The scene stays readable while the light is black (the orb's first 20 seconds).
 const float Ambient = 0.3;
 const float SpecularStrength = 0.3;
+const float Shininess = 32.0;
 // The orb and the meteor carry the light inside them, so their own surfaces face away from it and would
 // stay at the ambient level: what lies this close to the light glows in its colour instead (fully
 // within GlowInner, fading out by GlowOuter; the grown orb's radius is about 0.52).
 const float GlowInner = 0.6;
 const float GlowOuter = 1.0;
-
-// The highlight's shininess, 32, as five squarings: pow() goes through a logarithm and an exponential.
-float shininess32(float cosine) {
-    float power = cosine * cosine; // 2
-    power *= power;                // 4
-    power *= power;                // 8
-    power *= power;                // 16
-    return power * power;          // 32
-}
 
 // 1 where the light reaches the surface point, 0 where a caster nearer to the light hides it.
 float lightVisibility(vec3 fromLight, float distanceToLight, vec3 normal, float cosIncidence) {
@@ -81,7 +73,7 @@ void main() {
                                           light.quadratic * distanceToLight * distanceToLight,
                                       1e-4);
         vec3 toCamera = normalize(camPos - fragmentIn.worldPosition);
-        float specular = shininess32(max(dot(normal, normalize(toLight + toCamera)), 0.0));
+        float specular = pow(max(dot(normal, normalize(toLight + toCamera)), 0.0), Shininess);
         vec3 direct = (cosIncidence * albedo + SpecularStrength * specular) * light.color * attenuation;
         if (plane == KeepEverything)
             direct *= lightVisibility(fromLight, distanceToLight, normal, cosIncidence);

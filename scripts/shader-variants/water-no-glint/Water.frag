@@ -18,6 +18,7 @@ out vec4 fragColour;
 
 const float DistortionStrength = 0.02; // in screen fractions
 const float ShoreFade = 0.25;          // depth of water, in world units, over which the shore fades in
+const float Shininess = 40.0;
 const float SpecularStrength = 0.8;
 const vec3 WaterTint = vec3(0.02, 0.18, 0.25);
 const float TintAmount = 0.2;
@@ -28,17 +29,6 @@ const float TintAmount = 0.2;
 // d = b / (z + a): the near and far planes themselves are never needed.
 float eyeDistance(float depth) {
     return projection[3][2] / (depth * 2.0 - 1.0 + projection[2][2]);
-}
-
-// The glint's shininess, 40, as x^8 times x^32 by squaring: pow() goes through a logarithm and an
-// exponential.
-float shininess40(float x) {
-    float x8 = x * x;
-    x8 *= x8;
-    x8 *= x8;
-    float x32 = x8 * x8;
-    x32 *= x32;
-    return x32 * x8;
 }
 
 void main() {
