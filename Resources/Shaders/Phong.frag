@@ -10,6 +10,9 @@ struct PointLight {
 
 uniform PointLight light;
 uniform vec3 camPos;
+// The vertex stage's clip plane. Only the final image passes the plane that keeps everything, and only
+// the final image has the shadow map bound: the water images are drawn unshadowed.
+uniform vec4 plane;
 // The units are fixed at link time as well as set by the pass: the water images are drawn before the
 // first final image sets "shadow", and a cube sampler left on unit 0 beside the 2D one would make every
 // one of those draws invalid.
@@ -24,6 +27,7 @@ in VertexData {
 
 out vec4 fragColor;
 
+const vec4 KeepEverything = vec4(0.0, 0.0, 0.0, 1.0);
 // Shared with Shadow.frag: the cube map holds distance to the light / ShadowRange. Neither program is
 // told the light's far plane (25 for the orb, 50 for the meteor), so both use the larger one.
 const float ShadowRange = 50.0;
@@ -41,29 +45,23 @@ const float GlowInner = 0.6;
 const float GlowOuter = 1.0;
 
 // 1 where the light reaches the surface point, 0 where a caster nearer to the light hides it.
-float lightVisibility(vec3 normal, float cosIncidence) {
-    float distanceToLight = length(fragmentIn.worldPosition - light.position);
+float lightVisibility(vec3 fromLight, float distanceToLight, vec3 normal, float cosIncidence) {
     float texelSize = distanceToLight * ShadowTexelAngle;
     // Normal offset: looking the depth up a little off the surface, more so at grazing light, keeps a
     // lit surface from shadowing itself between texel centres (acne) without the constant bias that
     // would detach shadows from their casters (peter-panning).
-    vec3 lookupPoint = fragmentIn.worldPosition + normal * texelSize * (1.0 + 2.0 * (1.0 - cosIncidence));
-    vec3 fromLight = lookupPoint - light.position;
-    float stored = texture(shadow, fromLight).r;
-    // 0: no cube map on the unit (the water images are drawn unshadowed). 1: the cleared depth, nothing
-    // in that direction within the light's range.
-    if (stored <= 0.0 || stored >= 1.0)
-        return 1.0;
-    float receiver = (length(fromLight) - texelSize) / ShadowRange;
-    return receiver <= stored ? 1.0 : 0.0;
+    vec3 lookup = fromLight + normal * texelSize * (1.0 + 2.0 * (1.0 - cosIncidence));
+    float stored = texture(shadow, lookup).r;
+    // 1 is the cleared depth: nothing in that direction within the light's range.
+    return stored >= 1.0 || (length(lookup) - texelSize) / ShadowRange <= stored ? 1.0 : 0.0;
 }
 
 void main() {
     vec3 albedo = texture(diffuse, fragmentIn.texCoord).rgb;
     vec3 normal = normalize(fragmentIn.worldNormal);
-    vec3 toLight = light.position - fragmentIn.worldPosition;
-    float distanceToLight = length(toLight);
-    toLight /= max(distanceToLight, 1e-5);
+    vec3 fromLight = fragmentIn.worldPosition - light.position;
+    float distanceToLight = length(fromLight);
+    vec3 toLight = -fromLight / max(distanceToLight, 1e-5);
 
     vec3 color = Ambient * albedo;
     color += albedo * light.color * (1.0 - smoothstep(GlowInner, GlowOuter, distanceToLight));
@@ -77,7 +75,9 @@ void main() {
         vec3 toCamera = normalize(camPos - fragmentIn.worldPosition);
         float specular = pow(max(dot(normal, normalize(toLight + toCamera)), 0.0), Shininess);
         vec3 direct = (cosIncidence * albedo + SpecularStrength * specular) * light.color * attenuation;
-        color += direct * lightVisibility(normal, cosIncidence);
+        if (plane == KeepEverything)
+            direct *= lightVisibility(fromLight, distanceToLight, normal, cosIncidence);
+        color += direct;
     }
     fragColor = vec4(color, 1.0);
 }

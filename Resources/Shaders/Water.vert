@@ -11,11 +11,11 @@ uniform mat4 projection;
 uniform vec3 cameraPos;
 uniform vec3 lightPosition;
 
-out vec4 clipPosition; // for the projective look-ups into the reflection and refraction images
+out vec4 clipPosition; // for the projective look-ups into the reflection and refraction images; w is
+                       // the eye distance
 out vec2 rippleCoord;  // the mesh's coordinates, which repeat every few units of water
 out vec3 toCamera;
 out vec3 fromLight;
-flat out vec2 depthPlanes; // near and far plane of the projection
 
 void main() {
     vec4 world = instanceModel * vec4(position, 1.0);
@@ -24,9 +24,4 @@ void main() {
     rippleCoord = texCoord;
     toCamera = cameraPos - world.xyz;
     fromLight = world.xyz - lightPosition;
-    // A perspective projection stores -(f + n) / (f - n) and -2fn / (f - n); both planes follow from
-    // those, so the water needs no uniforms of its own for them.
-    float a = projection[2][2];
-    float b = projection[3][2];
-    depthPlanes = vec2(b / (a - 1.0), b / (a + 1.0));
 }

@@ -4,7 +4,6 @@ in vec4 clipPosition;
 in vec2 rippleCoord;
 in vec3 toCamera;
 in vec3 fromLight;
-flat in vec2 depthPlanes;
 uniform sampler2D reflection;
 uniform sampler2D refraction;
 uniform sampler2D dudvMap;
@@ -14,5 +13,5 @@ uniform float offset;
 uniform vec3 lightCol;
 out vec4 fragColour;
 void main() {
-    fragColour = vec4(0.02, 0.18, 0.25, 1.0) + 1e-9 * vec4(offset + lightCol.r + depthPlanes.x + rippleCoord.x + toCamera.x + fromLight.x + clipPosition.x);
+    fragColour = vec4(0.02, 0.18, 0.25, 1.0) + 1e-9 * vec4(offset + lightCol.r + rippleCoord.x + toCamera.x + fromLight.x + clipPosition.x);
 }

@@ -4,7 +4,6 @@ in vec4 clipPosition;
 in vec2 rippleCoord;
 in vec3 toCamera;
 in vec3 fromLight;
-flat in vec2 depthPlanes;
 
 uniform sampler2D reflection; // the scene above the water, seen by the mirrored camera
 uniform sampler2D refraction; // the scene below the water
@@ -13,6 +12,7 @@ uniform sampler2D normalMap;  // ripple normals, blue up
 uniform sampler2D depthMap;   // depth of the refraction image
 uniform float offset;         // ripple scroll in [0, 1), one whole tile per wrap
 uniform vec3 lightCol;
+uniform mat4 projection;
 
 out vec4 fragColour;
 
@@ -23,12 +23,12 @@ const float SpecularStrength = 0.8;
 const vec3 WaterTint = vec3(0.02, 0.18, 0.25);
 const float TintAmount = 0.2;
 
-// Distance from the eye along the view axis for a stored depth in [0, 1].
+// Distance from the eye along the view axis for a stored depth in [0, 1]. A perspective projection
+// holds a = -(f + n) / (f - n) and b = -2fn / (f - n) in the third row of its third and fourth columns
+// and takes the eye distance d to the depth z = b / d - a in normalised device coordinates, so
+// d = b / (z + a): the near and far planes themselves are never needed.
 float eyeDistance(float depth) {
-    float near = depthPlanes.x;
-    float far = depthPlanes.y;
-    float ndc = depth * 2.0 - 1.0;
-    return 2.0 * near * far / (far + near - ndc * (far - near));
+    return projection[3][2] / (depth * 2.0 - 1.0 + projection[2][2]);
 }
 
 void main() {
@@ -45,7 +45,9 @@ void main() {
     // around the point is taken, so the shore line does not read as deep water.
     vec4 grounds = textureGather(depthMap, refractCoord, 0);
     float ground = min(min(grounds.x, grounds.y), min(grounds.z, grounds.w));
-    float waterDepth = eyeDistance(ground) - eyeDistance(gl_FragCoord.z);
+    // The surface's own eye distance is the w of its clip position, interpolated exactly like the other
+    // varyings: no need to take it back out of the depth.
+    float waterDepth = eyeDistance(ground) - clipPosition.w;
     float shore = clamp(waterDepth / ShoreFade, 0.0, 1.0);
 
     // The first look-up, scrolled by offset, bends the coordinates of the second, so the ripples both

@@ -4,7 +4,6 @@ in vec4 clipPosition;
 in vec2 rippleCoord;
 in vec3 toCamera;
 in vec3 fromLight;
-flat in vec2 depthPlanes;
 
 uniform sampler2D reflection; // the scene above the water, seen by the mirrored camera
 uniform sampler2D refraction; // the scene below the water
@@ -13,6 +12,7 @@ uniform sampler2D normalMap;  // ripple normals, blue up
 uniform sampler2D depthMap;   // depth of the refraction image
 uniform float offset;         // ripple scroll in [0, 1), one whole tile per wrap
 uniform vec3 lightCol;
+uniform mat4 projection;
 
 out vec4 fragColour;
 
@@ -23,12 +23,12 @@ const float SpecularStrength = 0.8;
 const vec3 WaterTint = vec3(0.02, 0.18, 0.25);
 const float TintAmount = 0.2;
 
-// Distance from the eye along the view axis for a stored depth in [0, 1].
+// Distance from the eye along the view axis for a stored depth in [0, 1]. A perspective projection
+// holds a = -(f + n) / (f - n) and b = -2fn / (f - n) in the third row of its third and fourth columns
+// and takes the eye distance d to the depth z = b / d - a in normalised device coordinates, so
+// d = b / (z + a): the near and far planes themselves are never needed.
 float eyeDistance(float depth) {
-    float near = depthPlanes.x;
-    float far = depthPlanes.y;
-    float ndc = depth * 2.0 - 1.0;
-    return 2.0 * near * far / (far + near - ndc * (far - near));
+    return projection[3][2] / (depth * 2.0 - 1.0 + projection[2][2]);
 }
 
 void main() {
@@ -45,7 +45,9 @@ void main() {
     // around the point is taken, so the shore line does not read as deep water.
     // Benchmark variant: one filtered depth look-up instead of the four-texel gather.
     float ground = texture(depthMap, refractCoord).r;
-    float waterDepth = eyeDistance(ground) - eyeDistance(gl_FragCoord.z);
+    // The surface's own eye distance is the w of its clip position, interpolated exactly like the other
+    // varyings: no need to take it back out of the depth.
+    float waterDepth = eyeDistance(ground) - clipPosition.w;
     float shore = clamp(waterDepth / ShoreFade, 0.0, 1.0);
 
     // The first look-up, scrolled by offset, bends the coordinates of the second, so the ripples both
@@ -63,14 +65,17 @@ void main() {
     float seeThrough = clamp(viewDirection.y, 0.0, 1.0);
     vec3 colour = mix(mix(reflected, refracted, seeThrough), WaterTint, TintAmount);
 
-    // Tangent space to world: u runs along +x and v along -z on the water sheet, blue is up. The map's
-    // waves lean up to 30 degrees; raising the up part calms them, so the light's glint gathers into a
-    // streak below it instead of speckling the whole channel.
-    vec3 mapped = texture(normalMap, rippled).rgb * 2.0 - 1.0;
-    vec3 normal = normalize(vec3(mapped.r, mapped.b * 2.5, -mapped.g));
-    vec3 mirroredLight = reflect(normalize(fromLight), normal);
-    float specular = pow(max(dot(mirroredLight, viewDirection), 0.0), Shininess) * SpecularStrength;
-    colour += lightCol * specular * shore;
+    // A black light leaves no glint, so its normal-map look-up is skipped for the whole draw.
+    if (lightCol != vec3(0.0)) {
+        // Tangent space to world: u runs along +x and v along -z on the water sheet, blue is up. The
+        // map's waves lean up to 30 degrees; raising the up part calms them, so the light's glint
+        // gathers into a streak below it instead of speckling the whole channel.
+        vec3 mapped = texture(normalMap, rippled).rgb * 2.0 - 1.0;
+        vec3 normal = normalize(vec3(mapped.r, mapped.b * 2.5, -mapped.g));
+        vec3 mirroredLight = reflect(normalize(fromLight), normal);
+        float specular = pow(max(dot(mirroredLight, viewDirection), 0.0), Shininess) * SpecularStrength;
+        colour += lightCol * specular * shore;
+    }
 
     fragColour = vec4(colour, shore);
 }
