@@ -286,7 +286,15 @@ TEST_F(RenderTest, TheWaterSamplesTheReflectionFlippedAndFadesWhereTheGroundMeet
     EXPECT_GT(deep.g, deep.r + 40) << "reflection taken from the wrong half: " << describe(deep);
     EXPECT_GT(deep.b, 40) << "no refraction in the mix: " << describe(deep);
     EXPECT_LT(deep.r, 100) << "the white background shows through deep water: " << describe(deep);
-    const Colour dry = drawWater(0.0f);
+    // The depth the water itself has at the pixel read: the ground right at its surface.
+    const auto alongRay = [&](float depth) {
+        return glm::unProject({32.5f, 16.5f, depth}, camera.view, camera.projection, glm::vec4(0, 0, 64, 64));
+    };
+    const glm::vec3 nearPoint = alongRay(0.0f), farPoint = alongRay(1.0f);
+    const glm::vec3 atSurface =
+        glm::mix(nearPoint, farPoint, (WaterHeight - nearPoint.y) / (farPoint.y - nearPoint.y));
+    const glm::vec4 clip = camera.projection * camera.view * glm::vec4(atSurface, 1.0f);
+    const Colour dry = drawWater(clip.z / clip.w * 0.5f + 0.5f);
     EXPECT_TRUE(near(dry, Colour(255, 255, 255, 255))) << "water without depth is clear: " << describe(dry);
     glClearDepth(1.0);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
