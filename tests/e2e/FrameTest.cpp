@@ -15,11 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FrameTest : public ::testing::Test {
-  protected:
-    void SetUp() override { tree.copyFromRepository("."); }
-    TempTree tree;
-};
+using FrameTest = RepositoryCopyTest;
 
 struct Reference {
     const char* name;

@@ -32,11 +32,7 @@ std::string fatalList(const std::string& list) {
     return StartUpLines + ("\nERROR READING FILE: ../Resources/" + list + "\n") + PausePrompt;
 }
 
-class ShellTest : public ::testing::Test {
-  protected:
-    void SetUp() override { tree.copyFromRepository("."); }
-    TempTree tree;
-};
+using ShellTest = RepositoryCopyTest;
 
 // One way in and out: how the demo is started and what it must print and return. Standard output and the
 // status are always checked, the rest only where a case asks for it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 
 // A throw-away folder laid out like the repository: Resources/{Shaders,Textures,Meshes} and a working
@@ -41,3 +42,10 @@ class ScopedWorkingDirectory {
 
 std::filesystem::path repositoryRoot();
 std::string readFile(const std::filesystem::path& path); // the whole file, byte for byte
+
+// A test that runs the real program in a copy of the repository's resources.
+class RepositoryCopyTest : public ::testing::Test {
+  protected:
+    void SetUp() override { tree.copyFromRepository("."); }
+    TempTree tree;
+};
