@@ -114,21 +114,23 @@ TEST_F(FrameTest, ABrokenPhongShaderIsReportedAndAMendedOneReloadsWithF1) {
 // and the second one the frames after. The world is built before the generator is seeded, so the first
 // meteor is the same in every run and only the later ones follow the seed.
 TEST_F(FrameTest, TheFirstMeteorIsTheSameInEveryRunAndTheNextOneIsNot) {
-    const auto lastFrame = [&](int frames, int seed) {
-        const fs::path path =
-            tree.root() / ("frame" + std::to_string(frames) + "-" + std::to_string(seed) + ".png");
+    // Frames 29 and 32 of one run, counted from 0: the first meteor's and the second one's.
+    const auto meteorFrames = [&](const std::string& seed) {
+        const fs::path frames = tree.root() / ("seed" + seed);
+        fs::create_directories(frames);
         DemoProcess demo(tree.work(), {"-d", "160", "120"},
-                         {{"DEMO_FRAMES", std::to_string(frames)},
+                         {{"DEMO_FRAMES", "33"},
                           {"DEMO_TIMESTEP", "1"},
-                          {"DEMO_SEED", std::to_string(seed)},
-                          {"DEMO_CAPTURE", path.string()}});
+                          {"DEMO_SEED", seed},
+                          {"DEMO_RECORD", frames.string()}});
         EXPECT_EQ(demo.wait(), 0) << demo.errorOutput();
-        return readFile(path);
+        return std::pair(readFile(frames / "00029.png"), readFile(frames / "00032.png"));
     };
-    const std::string firstA = lastFrame(30, 1);
+    const auto [firstA, secondA] = meteorFrames("1");
+    const auto [firstB, secondB] = meteorFrames("2");
     ASSERT_FALSE(firstA.empty());
-    EXPECT_TRUE(firstA == lastFrame(30, 2)) << "the first meteor differs between two runs";
-    EXPECT_FALSE(lastFrame(33, 1) == lastFrame(33, 2)) << "the second meteor follows no seed";
+    EXPECT_TRUE(firstA == firstB) << "the first meteor differs between two runs";
+    EXPECT_FALSE(secondA == secondB) << "the second meteor follows no seed";
 }
 
 } // namespace
