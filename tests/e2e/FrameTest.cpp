@@ -30,9 +30,9 @@ struct Reference {
 // there. A lost shadow, a transposed matrix, a darker ambient term or a broken shader moves far more.
 const Reference References[] = {
     // 24 s into the orb's cycle: the glow stage, red light, particles, shadows thrown away from the orb.
-    {"glow-481x270", {{"DEMO_FRAMES", "120"}, {"DEMO_TIMESTEP", "0.2"}, {"DEMO_SEED", "1"}}, 1.0, 16, 0.0035},
+    {"glow-481x270", {{"DEMO_FRAMES", "60"}, {"DEMO_TIMESTEP", "0.4"}, {"DEMO_SEED", "1"}}, 1.0, 16, 0.0035},
     // A meteor on its way down in white light, the starfield above the horizon.
-    {"meteor-falling", {{"DEMO_FRAMES", "159"}, {"DEMO_TIMESTEP", "0.2"}, {"DEMO_SEED", "7"}}, 2.0, 32, 0.01},
+    {"meteor-falling", {{"DEMO_FRAMES", "73"}, {"DEMO_TIMESTEP", "0.4"}, {"DEMO_SEED", "7"}}, 2.0, 32, 0.01},
 };
 
 class ReferenceFrameTest : public FrameTest, public ::testing::WithParamInterface<Reference> {};
