@@ -82,8 +82,8 @@ TEST_P(PauseTest, WaitsOnlyForAPersonAtTheTerminalAndLeavesItAsItWas) {
     };
     const tcflag_t before = lineMode();
     const std::function<bool()> keyMode = [&] { return (lineMode() & (ICANON | ECHO)) == 0; };
-    // A continue sent before the stop has happened, and the shell has taken the terminal back for a bg,
-    // would cancel the stop or find the job still in the foreground.
+    // A continue sent before the job has stopped would cancel the stop; one sent before the shell has
+    // taken the terminal back would find the job still in the foreground, a fg where a bg was meant.
     const auto stoppedAsTheShellSaw = [&] {
         return readFile("/proc/" + std::to_string(demo.pid()) + "/stat").find(") T ") != std::string::npos &&
                (tcgetpgrp(demo.terminal()) == demo.pid()) == (c.input == Input::ForegroundTerminal);
