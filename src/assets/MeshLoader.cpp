@@ -129,6 +129,8 @@ Mesh* MeshLoader::loadMesh(const std::string& fileName, const std::string& direc
         std::cout << "ERROR LOADING MESH " << path << std::endl;
         return nullptr;
     }
+    mesh->name = fileName;
+    labelMeshBuffers(*mesh->buffers, mesh->name);
     mesh->texture = findTexture(textureName);
     mesh->center = center;
     mesh->instanceTransforms = transforms;
@@ -232,6 +234,8 @@ Mesh* MeshLoader::createQuad() {
     setVertexAttribute(1, buffers.texCoordBuffer, 2);
     buffers.indexCount = static_cast<int32_t>(indices.size());
     buffers.indexBuffer = attachIndexBufferAndUnbind(indices);
+    quad->name = "quad";
+    labelMeshBuffers(buffers, quad->name);
     return quad;
 }
 

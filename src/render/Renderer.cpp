@@ -2,6 +2,8 @@
 
 #include "app/AppState.h"
 #include "app/Automation.h"
+#include "assets/DebugNames.h"
+#include "assets/Mesh.h"
 #include "render/Skybox.h"
 #include "render/WaterSurface.h"
 #include "render/WaterTargets.h"
@@ -21,14 +23,20 @@ const glm::vec4 RefractionClipPlane{0.0f, -1.0f, 0.0f, WaterHeight};
 const std::vector<StageTime> NoStageTimes;
 
 // Releases the old pass (and with it its program) before the new one reads its files, so the two never
-// share an object name.
-template <typename Pass> void rebuild(std::unique_ptr<Pass>& pass) {
+// share an object name. The compiler's messages then come inside a group named after the pass.
+template <typename Pass> void rebuild(std::unique_ptr<Pass>& pass, const char* name) {
+    const DebugGroup group(name);
     pass.reset();
     pass = std::make_unique<Pass>();
 }
 
 void viewport(uint32_t width, uint32_t height) {
     glViewport(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+}
+
+// An object's debug group is named after its model file; one whose model failed to load draws nothing.
+const char* modelName(const Mesh* mesh) {
+    return mesh ? mesh->name.c_str() : "no model";
 }
 
 } // namespace
@@ -110,19 +118,19 @@ void Renderer::rebuildRequestedPass() {
     AppState& state = appState();
     switch (state.reloadPass) {
     case 1:
-        rebuild(phongPass);
+        rebuild(phongPass, "Phong pass");
         break;
     case 2:
-        rebuild(billboardPass);
+        rebuild(billboardPass, "billboard pass");
         break;
     case 3:
-        rebuild(waterPass);
+        rebuild(waterPass, "water pass");
         break;
     case 4:
-        rebuild(shadowPass); // the cube map and its target stay
+        rebuild(shadowPass, "shadow pass"); // the cube map and its target stay
         break;
     case 5:
-        rebuild(debugPass);
+        rebuild(debugPass, "debug pass");
         break;
     default: // F6 to F8 have no pass
         break;
@@ -136,15 +144,19 @@ void Renderer::renderShadowStage(const PointLight& light, const std::vector<Scen
     // black for the first twenty seconds of its cycle.
     if (light.color == glm::vec3(0.0f))
         return;
+    const DebugGroup stage("shadow");
     glBindTexture(GL_TEXTURE_2D, 0);
     glViewport(0, 0, shadowCubeMap->width, shadowCubeMap->height);
     glCullFace(GL_FRONT);
     glBindFramebuffer(GL_FRAMEBUFFER, shadowCubeMap->framebuffer);
     glClear(GL_DEPTH_BUFFER_BIT);
     // Entry 0 carries the light: drawn into its own cube map it would shadow everything around it.
-    for (size_t index = 1; index < drawList.size(); ++index)
-        if (drawList[index])
-            shadowPass->draw(light, *drawList[index]);
+    for (size_t index = 1; index < drawList.size(); ++index) {
+        if (!drawList[index])
+            continue;
+        const DebugGroup object(modelName(drawList[index]->mesh));
+        shadowPass->draw(light, *drawList[index]);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glCullFace(GL_BACK);
 }
@@ -156,60 +168,76 @@ void Renderer::renderWaterStage(Camera& camera, const PointLight& light,
 
     // Reflection: the scene above the water, seen by the camera mirrored at the water plane. The view is
     // saved and written back rather than mirrored twice, so it returns bit for bit.
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, waterTargets.reflectionFramebuffer);
-    viewport(waterTargets.reflectionWidth, waterTargets.reflectionHeight);
-    const glm::mat4 savedView = camera.view;
-    camera.mirrorView(WaterHeight);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    for (SceneObject* object : drawList) {
-        if (!object)
-            continue;
-        phongPass->drawClipped(camera, light, *object, ReflectionClipPlane);
-        if (object->hasParticles() && object->emitter)
-            billboardPass->draw(camera, *object->emitter);
+    {
+        const DebugGroup image("water reflection");
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, waterTargets.reflectionFramebuffer);
+        viewport(waterTargets.reflectionWidth, waterTargets.reflectionHeight);
+        const glm::mat4 savedView = camera.view;
+        camera.mirrorView(WaterHeight);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        for (SceneObject* object : drawList) {
+            if (!object)
+                continue;
+            const DebugGroup model(modelName(object->mesh));
+            phongPass->drawClipped(camera, light, *object, ReflectionClipPlane);
+            if (object->hasParticles() && object->emitter)
+                billboardPass->draw(camera, *object->emitter);
+        }
+        camera.view = savedView;
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        viewport(waterTargets.screenWidth, waterTargets.screenHeight);
     }
-    camera.view = savedView;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    viewport(waterTargets.screenWidth, waterTargets.screenHeight);
 
     // Refraction: the scene below the water from the real camera; particles stay out of it.
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, waterTargets.refractionFramebuffer);
-    viewport(waterTargets.refractionWidth, waterTargets.refractionHeight);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    for (SceneObject* object : drawList)
-        if (object)
+    {
+        const DebugGroup image("water refraction");
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glBindFramebuffer(GL_FRAMEBUFFER, waterTargets.refractionFramebuffer);
+        viewport(waterTargets.refractionWidth, waterTargets.refractionHeight);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        for (SceneObject* object : drawList) {
+            if (!object)
+                continue;
+            const DebugGroup model(modelName(object->mesh));
             phongPass->drawClipped(camera, light, *object, RefractionClipPlane);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    viewport(waterTargets.screenWidth, waterTargets.screenHeight);
+        }
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        viewport(waterTargets.screenWidth, waterTargets.screenHeight);
+    }
     glDisable(GL_CLIP_DISTANCE0);
 }
 
 void Renderer::renderMainStage(const Camera& camera, const PointLight& light,
                                const std::vector<SceneObject*>& drawList,
                                std::vector<WaterSurface>& waterSurfaces, const WaterTargets& waterTargets) {
+    const DebugGroup stage("main");
     glViewport(0, 0, width, height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     // Each object's particles right after the object, unblended.
     for (SceneObject* object : drawList) {
         if (!object)
             continue;
+        const DebugGroup model(modelName(object->mesh));
         phongPass->drawShadowed(camera, light, *object, shadowCubeMap->cubeTexture);
         if (object->hasParticles() && object->emitter)
             billboardPass->draw(camera, *object->emitter);
     }
+    const DebugGroup water("water");
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    for (WaterSurface& surface : waterSurfaces)
+    for (WaterSurface& surface : waterSurfaces) {
+        const DebugGroup model(modelName(surface.mesh));
         waterPass->draw(camera, light, surface, waterTargets);
+    }
     glDisable(GL_BLEND);
 }
 
 // Last, with depth test LEQUAL: the sky sits at the far depth and shows only where nothing was drawn.
 void Renderer::renderSkyboxStage(const Camera& camera, const Skybox& skybox) {
+    const DebugGroup stage("sky box");
     glDepthFunc(GL_LEQUAL);
     skyboxPass->draw(camera, skybox);
     glDepthFunc(GL_LESS);
