@@ -32,6 +32,7 @@ OBJECTS = {
     "water refraction": [EFFECT] + PLAIN,
     "main": [EFFECT] + PLAIN + ["water"],
 }
+PARTICLES = [("water reflection", EFFECT), ("main", EFFECT)]  # the orb's sparks, drawn right after it
 PROGRAMS = {"shadow": "Shadow", "water reflection": "Phong", "water refraction": "Phong", "main": "Phong",
             "water": "Water", "sky box": "Skybox"}
 TARGETS = {  # framebuffer: its colour and depth attachments (None: the window's own)
@@ -158,6 +159,8 @@ class Frame:
         draws = list(self.draws(group))
         own = [d for d in draws if not self.is_billboard(d)]
         self.expect(len(own) == 1, where, f"{len(own)} draws of the model itself")
+        sparks = len(draws) - len(own)
+        self.expect(sparks == ((stage, model) in PARTICLES), where, f"{sparks} draws of particles")
         for draw in draws:
             billboard = self.is_billboard(draw)
             program = "Billboard" if billboard else PROGRAMS.get(stage, "Water")
@@ -186,6 +189,8 @@ class Frame:
                     gl = self.check_draw("sky box", draw, "sky box", "Skybox", None)
                     self.check_sampled("sky box", gl, SAMPLED["Skybox"])
                 continue
+            loose = [d for d in stage.children if d.flags & rd.ActionFlags.Drawcall]
+            self.expect(not loose, stage_name, f"{len(loose)} draws outside every object's group")
             groups = self.groups(stage)
             names = [self.name(g) for g in groups]
             self.expect(names == OBJECTS.get(stage_name), stage_name, f"object groups {names}")
@@ -214,9 +219,13 @@ class Frame:
 
     def tree(self, actions=None, depth=0):
         for action in self.controller.GetRootActions() if actions is None else actions:
-            if action.children:
-                print("  " * depth + self.name(action))
-                self.tree(action.children, depth + 1)
+            if action.flags & rd.ActionFlags.PopMarker:
+                continue
+            line = "  " * depth + self.name(action)
+            if action.flags & rd.ActionFlags.Drawcall:
+                line += "  " + self.names.get(self.state(action).vertexShader.programResourceId, "")
+            print(line, file=sys.stderr)
+            self.tree(action.children, depth + 1)
 
 
 def main():
