@@ -22,12 +22,26 @@ const glm::vec4 RefractionClipPlane{0.0f, -1.0f, 0.0f, WaterHeight};
 
 const std::vector<StageTime> NoStageTimes;
 
+// Each pass is built, at start-up and by its key, inside a debug group named after it, so that the
+// compiler's messages say which pass they are about.
+template <typename Pass> constexpr const char* PassName = nullptr;
+template <> constexpr const char* PassName<PhongPass> = "Phong pass";
+template <> constexpr const char* PassName<BillboardPass> = "billboard pass";
+template <> constexpr const char* PassName<WaterPass> = "water pass";
+template <> constexpr const char* PassName<SkyboxPass> = "sky box pass";
+template <> constexpr const char* PassName<ShadowPass> = "shadow pass";
+template <> constexpr const char* PassName<DebugPass> = "debug pass";
+
+template <typename Pass> std::unique_ptr<Pass> buildPass() {
+    const DebugGroup group(PassName<Pass>);
+    return std::make_unique<Pass>();
+}
+
 // Releases the old pass (and with it its program) before the new one reads its files, so the two never
-// share an object name. The compiler's messages then come inside a group named after the pass.
-template <typename Pass> void rebuild(std::unique_ptr<Pass>& pass, const char* name) {
-    const DebugGroup group(name);
+// share an object name.
+template <typename Pass> void rebuild(std::unique_ptr<Pass>& pass) {
     pass.reset();
-    pass = std::make_unique<Pass>();
+    pass = buildPass<Pass>();
 }
 
 void viewport(uint32_t width, uint32_t height) {
@@ -42,13 +56,13 @@ const char* modelName(const Mesh* mesh) {
 } // namespace
 
 Renderer::Renderer(int32_t width, int32_t height) : width(width), height(height) {
-    phongPass = std::make_unique<PhongPass>();
-    billboardPass = std::make_unique<BillboardPass>();
-    waterPass = std::make_unique<WaterPass>();
-    skyboxPass = std::make_unique<SkyboxPass>();
-    shadowPass = std::make_unique<ShadowPass>();
+    phongPass = buildPass<PhongPass>();
+    billboardPass = buildPass<BillboardPass>();
+    waterPass = buildPass<WaterPass>();
+    skyboxPass = buildPass<SkyboxPass>();
+    shadowPass = buildPass<ShadowPass>();
     shadowCubeMap = createShadowCubeMap();
-    debugPass = std::make_unique<DebugPass>();
+    debugPass = buildPass<DebugPass>();
     if (automation().stats || !automation().statsPath.empty())
         enableStageTimer();
 }
@@ -118,19 +132,19 @@ void Renderer::rebuildRequestedPass() {
     AppState& state = appState();
     switch (state.reloadPass) {
     case 1:
-        rebuild(phongPass, "Phong pass");
+        rebuild(phongPass);
         break;
     case 2:
-        rebuild(billboardPass, "billboard pass");
+        rebuild(billboardPass);
         break;
     case 3:
-        rebuild(waterPass, "water pass");
+        rebuild(waterPass);
         break;
     case 4:
-        rebuild(shadowPass, "shadow pass"); // the cube map and its target stay
+        rebuild(shadowPass); // the cube map and its target stay
         break;
     case 5:
-        rebuild(debugPass, "debug pass");
+        rebuild(debugPass);
         break;
     default: // F6 to F8 have no pass
         break;
