@@ -1,4 +1,6 @@
+#include "assets/ColladaNodes.h"
 #include "assets/Mesh.h"
+#include "assets/RegularFile.h"
 #include "assets/RegularFileSystem.h"
 #include "assets/ResourceCatalogue.h"
 #include "assets/VertexLayout.h"
@@ -105,6 +107,16 @@ bool placedWithinBounds(const std::vector<glm::vec3>& positions, glm::vec3 cente
     return true;
 }
 
+// False for a file the model library would hand to its COLLADA importer and whose node tree that importer
+// would build without end or beyond the limits (see checkColladaNodes): it is read through the engine, as
+// the library would read it, and scanned first.
+bool colladaTreeBuildable(const std::string& path, const Assimp::Importer& importer) {
+    if (!mayBeCollada(path, importer))
+        return true;
+    const std::optional<std::string> text = readRegularFile(path);
+    return !text || checkColladaNodes(*text) == ColladaNodes::Sound;
+}
+
 std::string diffuseTexturePath(const aiMesh* mesh, const aiScene* scene) {
     if (mesh->mMaterialIndex >= scene->mNumMaterials)
         return std::string();
@@ -121,7 +133,8 @@ Mesh* MeshLoader::loadMesh(const std::string& fileName, const std::string& direc
     // The imported scene belongs to the importer and is freed with it at the end of this call.
     Assimp::Importer importer;
     importer.SetIOHandler(new RegularFileSystem());
-    const aiScene* scene = importer.ReadFile(path, aiProcess_CalcTangentSpace);
+    const aiScene* scene =
+        colladaTreeBuildable(path, importer) ? importer.ReadFile(path, aiProcess_CalcTangentSpace) : nullptr;
     Mesh* mesh = nullptr;
     if (scene != nullptr && scene->mFlags != AI_SCENE_FLAGS_INCOMPLETE && scene->mRootNode != nullptr)
         mesh = processRoot(scene->mRootNode, scene);
