@@ -145,24 +145,20 @@ Mesh* MeshLoader::loadMesh(const std::string& fileName, const std::string& direc
         Assimp::Importer importer;
         model = importModel(path, importer);
     }
-    Mesh* mesh = nullptr;
-    if (!model->indices.empty()) {
-        // The working fields as processRoot would have collected them; createBuffers lays them out for
-        // this kind of loader.
-        positions = std::move(model->positions);
-        normals = std::move(model->normals);
-        texCoords = std::move(model->texCoords);
-        indices = std::move(model->indices);
-        transforms = std::move(model->transforms);
-        center = model->center;
-        textureName = std::move(model->textureName);
-        mesh = new Mesh();
-        mesh->buffers = createBuffers();
-    }
-    if (mesh == nullptr) {
+    if (model->indices.empty()) {
         std::cout << "ERROR LOADING MESH " << path << std::endl;
         return nullptr;
     }
+    // The working fields as processRoot collects them; createBuffers lays them out for this kind of loader.
+    positions = std::move(model->positions);
+    normals = std::move(model->normals);
+    texCoords = std::move(model->texCoords);
+    indices = std::move(model->indices);
+    transforms = std::move(model->transforms);
+    center = model->center;
+    textureName = std::move(model->textureName);
+    Mesh* mesh = new Mesh();
+    mesh->buffers = createBuffers();
     mesh->texture = findTexture(textureName);
     mesh->center = center;
     mesh->instanceTransforms = transforms;
