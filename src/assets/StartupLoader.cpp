@@ -50,7 +50,7 @@ StartupLoader::StartupLoader(std::vector<LoadJob> jobs, LoadFunction load, unsig
         if (jobIndex_.emplace(std::make_pair(job.kind, job.path), jobs_.size()).second)
             jobs_.push_back(std::move(job));
     const size_t count = std::min<size_t>(window_, jobs_.size());
-    const WorkerSignalMask mask;
+    [[maybe_unused]] const WorkerSignalMask mask; // a no-op on Windows
     for (unsigned worker = 0; worker < count; ++worker)
         workers_.emplace_back(&StartupLoader::work, this, worker);
 }
