@@ -1,6 +1,7 @@
 #include "app/Console.h"
 
 #include "app/Signals.h"
+#include "assets/StartupLoader.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -124,6 +125,7 @@ void printStatusLabel(const std::string& label) {
 
 void fatalError(const std::string& message) {
     std::cout << message << std::endl;
+    endLoading(); // no worker goes on through the wait for a key, or into the exit
     pauseConsole();
     std::exit(1);
 }

@@ -9,12 +9,14 @@
 #include "app/Overlay.h"
 #include "app/Signals.h"
 #include "app/Window.h"
+#include "assets/StartupLoader.h"
 #include "render/Renderer.h"
 #include "scene/Scene.h"
 #include "scene/SceneUpdate.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <cstdlib>
@@ -22,6 +24,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -121,6 +124,10 @@ Scene& scene() {
 }
 
 void startUp(int argc, char** argv) {
+    // The scene's files are decoded on every core while the window and its context open; the scene takes
+    // them as it is built.
+    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+    startLoading(sceneLoadJobs(), fileLoadFunction(cores), cores);
     std::cout << "INITIALIZING LIBRARIES:" << std::endl;
     startLibrary("GLFW", glfwInit() == GLFW_TRUE);
     processWindow = new Window(argc, argv);
@@ -128,6 +135,7 @@ void startUp(int argc, char** argv) {
     startLibrary("GLEW", glewInit() == GLEW_OK);
     processScene = new Scene(window().width, window().height);
     seedRandomGenerator();
+    endLoading(); // the scene has taken every file it needs
 }
 
 void runFrameLoop() {
