@@ -2,6 +2,7 @@
 
 #include "app/GlDebugOutput.h"
 #include "app/Signals.h"
+#include "assets/StartupLoader.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -125,6 +126,7 @@ void printStatusLabel(const std::string& label) {
 
 void fatalError(const std::string& message) {
     std::cout << message << std::endl;
+    endLoading(); // no worker goes on through the wait for a key, or into the exit
     // Nothing is printed after the prompt, so the driver's last messages go now.
     writeGlDebugMessages();
     pauseConsole();

@@ -10,12 +10,14 @@
 #include "app/Overlay.h"
 #include "app/Signals.h"
 #include "app/Window.h"
+#include "assets/StartupLoader.h"
 #include "render/Renderer.h"
 #include "scene/Scene.h"
 #include "scene/SceneUpdate.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <cstdlib>
@@ -23,6 +25,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -122,6 +125,10 @@ Scene& scene() {
 }
 
 void startUp(int argc, char** argv) {
+    // The scene's files are decoded on every core while the window and its context open; the scene takes
+    // them as it is built.
+    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+    startLoading(sceneLoadJobs(), fileLoadFunction(cores), cores);
     std::cout << "INITIALIZING LIBRARIES:" << std::endl;
     startLibrary("GLFW", glfwInit() == GLFW_TRUE);
     processWindow = new Window(argc, argv);
@@ -130,6 +137,7 @@ void startUp(int argc, char** argv) {
     startGlDebugOutput(automation().glDebug);
     processScene = new Scene(window().width, window().height);
     seedRandomGenerator();
+    endLoading(); // the scene has taken every file it needs
 }
 
 void runFrameLoop() {

@@ -8,6 +8,9 @@
 struct aiNode;
 struct aiScene;
 struct aiMesh;
+namespace Assimp {
+class Importer;
+}
 
 // The GPU objects of one piece of geometry. Names a kind of mesh does not create stay 0, so deleting
 // them is a no-op. Model layout: 0 position, 1 normal, 2 texture coordinate, 3..6 instance matrix columns.
@@ -36,6 +39,22 @@ struct Mesh {
 
 // Releases the buffers and the record; the texture belongs to the texture table and stays.
 void destroyMesh(Mesh* mesh);
+
+// A model file read and checked without OpenGL: what a MeshLoader's working fields hold once it has
+// collected the model, ready for createBuffers. `indices` is empty when the file was refused.
+struct ModelData {
+    std::vector<glm::vec3> positions;
+    std::vector<glm::vec3> normals;
+    std::vector<glm::vec2> texCoords;
+    std::vector<uint32_t> indices;
+    std::vector<glm::mat4> transforms;
+    glm::vec3 center{0.0f};
+    std::string textureName;
+};
+
+// Imports and checks the model at `path` as loadMesh does, on any thread, with an importer that thread
+// alone uses; the importer keeps nothing of the file afterwards.
+ModelData importModel(const std::string& path, Assimp::Importer& importer);
 
 // Reads model files through assimp: the first mesh of the root's first child is the geometry, and every
 // child of the root is one instance. The working fields are overwritten by each load.

@@ -1,6 +1,9 @@
+#include "assets/ColladaNodes.h"
 #include "assets/Mesh.h"
+#include "assets/RegularFile.h"
 #include "assets/RegularFileSystem.h"
 #include "assets/ResourceCatalogue.h"
+#include "assets/StartupLoader.h"
 #include "assets/VertexLayout.h"
 
 #include <GL/glew.h>
@@ -105,6 +108,16 @@ bool placedWithinBounds(const std::vector<glm::vec3>& positions, glm::vec3 cente
     return true;
 }
 
+// False for a file the model library would hand to its COLLADA importer and whose node tree that importer
+// would build without end or beyond the limits (see checkColladaNodes): it is read through the engine, as
+// the library would read it, and scanned first.
+bool colladaTreeBuildable(const std::string& path, const Assimp::Importer& importer) {
+    if (!mayBeCollada(path, importer))
+        return true;
+    const std::optional<std::string> text = readRegularFile(path);
+    return !text || checkColladaNodes(*text) == ColladaNodes::Sound;
+}
+
 std::string diffuseTexturePath(const aiMesh* mesh, const aiScene* scene) {
     if (mesh->mMaterialIndex >= scene->mNumMaterials)
         return std::string();
@@ -114,21 +127,51 @@ std::string diffuseTexturePath(const aiMesh* mesh, const aiScene* scene) {
     return std::string(path.data, path.length);
 }
 
+// What a loader collects from an imported scene before it uploads anything, for a thread that must not
+// touch the catalogue's loaders.
+struct ModelCollector : MeshLoader {
+    bool collect(const aiNode* root, const aiScene* scene) { return collectModel(root, scene); }
+};
+
 } // namespace
+
+ModelData importModel(const std::string& path, Assimp::Importer& importer) {
+    importer.SetIOHandler(new RegularFileSystem());
+    const aiScene* scene =
+        colladaTreeBuildable(path, importer) ? importer.ReadFile(path, aiProcess_CalcTangentSpace) : nullptr;
+    ModelCollector collector;
+    ModelData model;
+    if (scene != nullptr && scene->mFlags != AI_SCENE_FLAGS_INCOMPLETE && scene->mRootNode != nullptr &&
+        collector.collect(scene->mRootNode, scene))
+        model = {std::move(collector.positions),  std::move(collector.normals),
+                 std::move(collector.texCoords),  std::move(collector.indices),
+                 std::move(collector.transforms), collector.center,
+                 std::move(collector.textureName)};
+    importer.FreeScene();
+    return model;
+}
 
 Mesh* MeshLoader::loadMesh(const std::string& fileName, const std::string& directory) {
     const std::string path = directory + fileName;
-    // The imported scene belongs to the importer and is freed with it at the end of this call.
-    Assimp::Importer importer;
-    importer.SetIOHandler(new RegularFileSystem());
-    const aiScene* scene = importer.ReadFile(path, aiProcess_CalcTangentSpace);
-    Mesh* mesh = nullptr;
-    if (scene != nullptr && scene->mFlags != AI_SCENE_FLAGS_INCOMPLETE && scene->mRootNode != nullptr)
-        mesh = processRoot(scene->mRootNode, scene);
-    if (mesh == nullptr) {
+    std::optional<ModelData> model = takeLoadedModel(path);
+    if (!model) {
+        Assimp::Importer importer;
+        model = importModel(path, importer);
+    }
+    if (model->indices.empty()) {
         std::cout << "ERROR LOADING MESH " << path << std::endl;
         return nullptr;
     }
+    // The working fields as processRoot collects them; createBuffers lays them out for this kind of loader.
+    positions = std::move(model->positions);
+    normals = std::move(model->normals);
+    texCoords = std::move(model->texCoords);
+    indices = std::move(model->indices);
+    transforms = std::move(model->transforms);
+    center = model->center;
+    textureName = std::move(model->textureName);
+    Mesh* mesh = new Mesh();
+    mesh->buffers = createBuffers();
     mesh->name = fileName;
     labelMeshBuffers(*mesh->buffers, mesh->name);
     mesh->texture = findTexture(textureName);

@@ -50,10 +50,10 @@ void loadMeshCatalogue(const std::string& listName, const std::string& directory
         meshTable().emplace("quad", loader.createQuad());
     // A list that names "plane.obj" itself keeps its own mesh there. A plane that fails to load has
     // printed its line and leaves the key absent, so findMesh gives null as for any missing mesh.
-    if (!present(meshTable(), "plane.obj")) {
-        if (Mesh* plane = particleLoader().loadMesh("plane.obj", directory))
-            meshTable().emplace("plane.obj", plane);
+    if (!present(meshTable(), ParticleMeshName)) {
+        if (Mesh* plane = particleLoader().loadMesh(ParticleMeshName, directory))
+            meshTable().emplace(ParticleMeshName, plane);
         else
-            noteFailedMesh("plane.obj");
+            noteFailedMesh(ParticleMeshName);
     }
 }

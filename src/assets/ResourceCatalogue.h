@@ -15,6 +15,9 @@ std::map<std::string, Mesh*>& meshTable();
 // One entry name per line of directory + listName, in file order. A missing list file is fatal.
 std::vector<std::string> readResourceList(const std::string& listName, const std::string& directory);
 
+// The particle plane, which no list names: the catalogue adds it from the mesh directory.
+constexpr const char* ParticleMeshName = "plane.obj";
+
 void loadTextureCatalogue(const std::string& listName, const std::string& directory);
 // The listed meshes, then "quad" and the particle plane "plane.obj".
 void loadMeshCatalogue(const std::string& listName, const std::string& directory);

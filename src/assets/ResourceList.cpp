@@ -23,9 +23,8 @@ bool isBlank(const std::string& line) {
     return line.find_first_not_of(" \t\r") == std::string::npos;
 }
 
-} // namespace
-
-std::vector<std::string> parseResourceList(std::istream& in, const std::string& listPath) {
+// The lines that yield no name are reported on `skipped`, when there is one.
+std::vector<std::string> listNames(std::istream& in, const std::string& listPath, std::ostream* skipped) {
     std::vector<std::string> names;
     int lineNumber = 0;
     for (std::string line; std::getline(in, line);) {
@@ -33,10 +32,22 @@ std::vector<std::string> parseResourceList(std::istream& in, const std::string& 
         std::string name = listEntryName(line);
         if (!name.empty())
             names.push_back(std::move(name));
-        else if (!isBlank(line))
-            std::cout << "SKIPPING LINE " << lineNumber << " OF " << listPath << std::endl;
+        else if (!isBlank(line) && skipped)
+            *skipped << "SKIPPING LINE " << lineNumber << " OF " << listPath << std::endl;
     }
     return names;
+}
+
+} // namespace
+
+std::vector<std::string> parseResourceList(std::istream& in, const std::string& listPath) {
+    return listNames(in, listPath, &std::cout);
+}
+
+std::vector<std::string> quietResourceList(const std::string& listName, const std::string& directory) {
+    const std::string path = directory + listName;
+    std::istringstream in(readRegularFile(path).value_or(""));
+    return listNames(in, path, nullptr);
 }
 
 std::vector<std::string> readResourceList(const std::string& listName, const std::string& directory) {

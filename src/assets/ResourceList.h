@@ -23,3 +23,7 @@ std::string listEntryName(const std::string& line);
 // tabs and a carriage return) are skipped; any other line that yields no name is skipped with the line
 // "SKIPPING LINE <n> OF <listPath>", so a stray leading blank does not lose a file without a word.
 std::vector<std::string> parseResourceList(std::istream& in, const std::string& listPath);
+
+// The names readResourceList gives for directory + listName, read quietly on any thread: nothing is
+// printed and nothing is fatal, and a list that cannot be read has no names.
+std::vector<std::string> quietResourceList(const std::string& listName, const std::string& directory);

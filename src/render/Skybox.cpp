@@ -56,6 +56,13 @@ Skybox* createSkybox() {
     return skybox;
 }
 
+std::vector<std::string> skyboxFacePaths() {
+    std::vector<std::string> paths;
+    for (const char* face : FaceFiles)
+        paths.push_back(FaceDirectory + std::string(face));
+    return paths;
+}
+
 // The sky's GPU objects are released here with the record rather than left to the end of the context,
 // so that every object the engine creates has a matching deletion.
 void destroySkybox(Skybox* skybox) {

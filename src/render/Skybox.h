@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <glm/glm.hpp>
+#include <string>
 #include <vector>
 
 // The starfield cube around the camera, turning at the same rate as the world.
@@ -19,4 +20,6 @@ struct Skybox {
 
 // Builds the cube geometry and loads the six starfield faces.
 Skybox* createSkybox();
+// The paths of the six faces in the order createSkybox loads them.
+std::vector<std::string> skyboxFacePaths();
 void destroySkybox(Skybox* skybox);

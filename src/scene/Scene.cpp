@@ -1,6 +1,8 @@
 #include "scene/Scene.h"
 
 #include "assets/ResourceCatalogue.h"
+#include "assets/ResourceList.h"
+#include "assets/StartupLoader.h"
 #include "render/Renderer.h"
 #include "render/Skybox.h"
 #include "render/WaterTargets.h"
@@ -17,6 +19,10 @@ constexpr int32_t SpawnRate = 20; // particles per second
 constexpr float ParticleLife = 1.0f;
 constexpr uint32_t WaterImageWidth = 640;
 constexpr uint32_t WaterImageHeight = 480;
+constexpr const char* TextureList = "Textures";
+constexpr const char* TextureDirectory = "../Resources/Textures/";
+constexpr const char* MeshList = "Meshes";
+constexpr const char* MeshDirectory = "../Resources/Meshes/";
 
 // The static models, in drawList order from entry 1.
 constexpr const char* PlainModels[] = {"map.dae",    "house.obj",   "bridge.dae",
@@ -33,14 +39,26 @@ Mesh* sceneMesh(const char* name) {
 
 } // namespace
 
+std::vector<LoadJob> sceneLoadJobs() {
+    std::vector<LoadJob> jobs;
+    for (const std::string& name : quietResourceList(TextureList, TextureDirectory))
+        jobs.push_back({LoadKind::Texture, TextureDirectory + name});
+    for (const std::string& name : quietResourceList(MeshList, MeshDirectory))
+        jobs.push_back({LoadKind::Model, MeshDirectory + name});
+    jobs.push_back({LoadKind::Model, MeshDirectory + std::string(ParticleMeshName)});
+    for (std::string& face : skyboxFacePaths())
+        jobs.push_back({LoadKind::CubeFace, std::move(face)});
+    return jobs;
+}
+
 Scene::Scene() = default;
 
 Scene::Scene(int32_t width, int32_t height) {
     renderer = std::make_unique<Renderer>(width, height);
     // The tables must be full before the objects take their geometry from them.
     ownsCatalogue = true;
-    loadTextureCatalogue("Textures", "../Resources/Textures/");
-    loadMeshCatalogue("Meshes", "../Resources/Meshes/");
+    loadTextureCatalogue(TextureList, TextureDirectory);
+    loadMeshCatalogue(MeshList, MeshDirectory);
     assembleScene();
     const float aspect = static_cast<float>(width) / static_cast<float>(height);
     camera = Camera(glm::vec3(0.0f, 5.0f, 12.0f), aspect);
@@ -59,7 +77,7 @@ void Scene::assembleScene() {
 
 void Scene::assembleObjects() {
     // Without the particle plane the orb simply throws no particles.
-    if (Mesh* plane = sceneMesh("plane.obj"))
+    if (Mesh* plane = sceneMesh(ParticleMeshName))
         emitter = std::make_unique<ParticleEmitter>(plane, MaxParticles, SpawnRate, ParticleLife);
     // The effect objects exist even without their models: they carry the light and take turns.
     effects.reserve(2);

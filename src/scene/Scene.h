@@ -11,8 +11,13 @@
 #include <vector>
 
 class Renderer;
+struct LoadJob;
 struct Skybox;
 struct WaterTargets;
+
+// Every file that building the whole world decodes or imports, in the order it takes them: the listed
+// textures and models, the particle plane and the sky's faces. Reads the list files quietly.
+std::vector<LoadJob> sceneLoadJobs();
 
 // The world of the demo: it builds the renderer, fills the resource tables, assembles the fixed
 // objects and releases all of it, in a fixed order, while the OpenGL context is current.

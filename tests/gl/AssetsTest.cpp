@@ -19,12 +19,13 @@
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 // Every decode the engine asks of FreeImage comes here first: this definition takes the place of the
-// library's in the test executable. Full decodes (not header-only loads) are counted, and while
-// `refuseDecodes` is set none reaches the library, so that a hostile image the loader fails to refuse
-// in time costs nothing but the count.
-int fullDecodes = 0;
+// library's in the test executable. Full decodes and header-only loads are counted, and while
+// `refuseDecodes` is set no full decode reaches the library, so that a hostile image the loader fails to
+// refuse in time costs nothing but the count.
+int fullDecodes = 0, headerLoads = 0;
 bool refuseDecodes = false;
 extern "C" FIBITMAP* DLL_CALLCONV FreeImage_LoadFromHandle(FREE_IMAGE_FORMAT format, FreeImageIO* io,
                                                            fi_handle handle, int flags) {
@@ -32,6 +33,7 @@ extern "C" FIBITMAP* DLL_CALLCONV FreeImage_LoadFromHandle(FREE_IMAGE_FORMAT for
     static const auto library = reinterpret_cast<Load>(dlsym(RTLD_NEXT, "FreeImage_LoadFromHandle"));
     const bool decode = (flags & FIF_LOAD_NOPIXELS) == 0;
     fullDecodes += decode;
+    headerLoads += !decode;
     return decode && refuseDecodes ? nullptr : library(format, io, handle, flags);
 }
 
@@ -135,7 +137,8 @@ glm::u8vec4 patternAt(int x, int y) {
     return {10 + 40 * x, 20 + 50 * y, 90 + 7 * x * y, 250 - 30 * x - 20 * y};
 }
 
-void writeImage(const fs::path& path, FREE_IMAGE_FORMAT format, int width, int height, int bits) {
+void writeImage(const fs::path& path, FREE_IMAGE_FORMAT format, int width, int height, int bits,
+                int flags = 0) {
     FIBITMAP* bitmap = FreeImage_Allocate(width, height, bits);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -150,7 +153,7 @@ void writeImage(const fs::path& path, FREE_IMAGE_FORMAT format, int width, int h
             if (bits == 32)
                 p[FI_RGBA_ALPHA] = c.a;
         }
-    ASSERT_TRUE(FreeImage_Save(format, bitmap, path.c_str(), 0)) << path;
+    ASSERT_TRUE(FreeImage_Save(format, bitmap, path.c_str(), flags)) << path;
     FreeImage_Unload(bitmap);
 }
 
@@ -195,6 +198,35 @@ void writeLyingImage(const fs::path& path, FREE_IMAGE_FORMAT format, uint32_t wi
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// FreeImage gives a GIF's frame its own colour table; moved before the frame, it becomes the global table
+// that most GIFs carry.
+void makeColourTableGlobal(const fs::path& path) {
+    std::string bytes = readFile(path);
+    const size_t frame = bytes.find(std::string("\x2C\0\0\0\0", 5), 13),
+                 size = 3u << ((bytes[frame + 9] & 7) + 1);
+    const std::string table = bytes.substr(frame + 10, size);
+    bytes[10] = char(0x80 | (bytes[10] & 0x70) | (bytes[frame + 9] & 7));
+    bytes.erase(frame + 10, size).at(frame + 9) = 0;
+    std::ofstream(path, std::ios::binary) << bytes.insert(13, table);
+}
+
+// A JPEG segment: marker, length (big-endian, counting itself) and payload.
+std::string jpegSegment(char marker, const std::string& payload) {
+    const size_t length = payload.size() + 2;
+    return std::string{'\xFF', marker, char(length >> 8), char(length)} + payload;
+}
+
+// An Exif segment whose second directory names the JPEG `thumbnail` from `offset` on (44: just after it).
+std::string exifSegment(const std::string& thumbnail, uint32_t offset = 44) {
+    const auto word = [](uint32_t value) {
+        return std::string{char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+    };
+    const std::string tiff = std::string("II*\0\x08\0\0\0\0\0\x0E\0\0\0\x02\0\x01\x02\x04\0\x01\0\0\0", 24) +
+                             word(offset) + std::string("\x02\x02\x04\0\x01\0\0\0", 8) +
+                             word(uint32_t(thumbnail.size())) + word(0);
+    return jpegSegment('\xE1', std::string("Exif\0\0", 6) + tiff + thumbnail);
+}
+
 // Level 0 of a 2D texture or a cube face (bound) against the pattern, as RGBA.
 void expectPattern(GLenum target, int width, int height, bool grey, bool alpha) {
     GLint size[2] = {};
@@ -216,9 +248,12 @@ TEST_F(AssetsTest, ImagesBecomeMipmappedRgbaTexturesOfTheirOwnPixels) {
     const std::tuple<const char*, FREE_IMAGE_FORMAT, int> images[] = {{"alpha.png", FIF_PNG, 32},
                                                                       {"opaque.bmp", FIF_BMP, 24},
                                                                       {"grey.png", FIF_PNG, 8},
-                                                                      {"grey.gif", FIF_GIF, 8}};
+                                                                      {"grey.gif", FIF_GIF, 8},
+                                                                      {"global.gif", FIF_GIF, 8}};
     for (const auto& [name, format, bits] : images) {
         writeImage(tree.textures() / name, format, 3, 5, bits); // 3 wide: 24- and 8-bit rows carry padding
+        if (name == std::string("global.gif"))
+            makeColourTableGlobal(tree.textures() / name);
         CoutCapture output;
         const Texture texture = loadTexture(folder(tree.textures()), name);
         ASSERT_NE(texture, 0u) << name;
@@ -243,27 +278,69 @@ TEST_F(AssetsTest, UnusableImagesAreReportedAndRefusedBeforeTheirPixelsAreDecode
     writeLyingImage(tree.textures() / "tall.bmp", FIF_BMP, 1, 33554432);
     writeLyingImage(tree.textures() / "huge.bmp", FIF_BMP, 65535, 65535);
     writeLyingImage(tree.textures() / "huge.tga", FIF_TARGA, 65535, 65535);
-    writeLyingImage(tree.textures() / "huge.jpg", FIF_JPEG, 65535, 65535);
-    for (const auto& [name, format] :
-         {std::pair{"huge.gif", FIF_GIF}, {"huge.dds", FIF_DDS}, {"huge.sgi", FIF_SGI}})
-        writeLyingImage(tree.textures() / name, format, 65535, 65535);
+    // 20,000 read with its bytes swapped is 8,270, which would fit.
+    for (const auto& [name, format] : {std::pair{"huge.jpg", FIF_JPEG},
+                                       {"huge.gif", FIF_GIF},
+                                       {"huge.dds", FIF_DDS},
+                                       {"huge.sgi", FIF_SGI}})
+        writeLyingImage(tree.textures() / name, format, 20000, 20000);
     writeImage(tree.textures() / "wide.png", FIF_PNG, glInteger(GL_MAX_TEXTURE_SIZE) + 1, 1, 24);
     // XBM gives its size only as it decodes: not decoded at all.
     tree.write("Resources/Textures/mark.xbm", "#define mark_width 8\n#define mark_height 8\n"
                                               "static char mark_bits[] = {0, 0, 0, 0, 0, 0, 0, 0};\n");
+    // Formats whose header-only load can cost seconds and gigabytes, or that decode to no 32-bit form: only
+    // their signatures, since no load of any kind may reach them.
+    for (const auto& [name, bytes] : {std::pair{"tall.exr", "\x76\x2f\x31\x01\x02"s},
+                                      {"tall.hdr", "#?RADIANCE\n"s},
+                                      {"tall.pfm", "PF\n1 1\n-1\n"s},
+                                      {"float.tif", "II*\0\x08\0\0\0"s},
+                                      {"thumb.psd", "8BPS\0\1"s},
+                                      {"exif.webp", "RIFF\0\0\0\0WEBPVP8 "s},
+                                      {"text.ico", "\0\0\1\0\1\0"s},
+                                      {"prog.jng", "\x8bJNG\r\n\x1a\n"s},
+                                      {"exif.jxr", "II\xbc\x01"s}})
+        tree.write("Resources/Textures/"s + name, bytes);
+    // JPEGs of 8 x 8 whose thumbnails, which FreeImage decodes with them, outweigh them: as a JFIF extension,
+    // in Exif, between the scans of a progressive image; and one whose Exif offset wraps around 32 bits.
+    for (const auto& [name, side, flags] :
+         {std::tuple{"8.jpg", 8, 0}, {"16.jpg", 16, 0}, {"4.jpg", 4, 0}, {"scans.jpg", 8, JPEG_PROGRESSIVE}})
+        writeImage(tree.textures() / name, FIF_JPEG, side, side, 24, flags);
+    const std::string image = readFile(tree.textures() / "8.jpg"), big = readFile(tree.textures() / "16.jpg"),
+                      small = readFile(tree.textures() / "4.jpg"),
+                      scans = readFile(tree.textures() / "scans.jpg");
+    const auto withSegment = [](std::string jpeg, size_t at, const std::string& segment) {
+        return jpeg.insert(at, segment);
+    };
+    tree.write("Resources/Textures/jfxx.jpg",
+               withSegment(image, 2, jpegSegment('\xE0', "JFXX\0\x10"s + big)));
+    tree.write("Resources/Textures/exif.jpg", withSegment(image, 2, exifSegment(big)));
+    tree.write("Resources/Textures/wrap.jpg", withSegment(image, 2, exifSegment(small, 0xFFFFFFF0u)));
+    tree.write("Resources/Textures/scans.jpg",
+               withSegment(scans, scans.find("\xFF\xDA", scans.find("\xFF\xDA") + 2),
+                           jpegSegment('\xE0', "JFXX\0\x10"s + big)));
     for (const std::string name :
-         {"absent.png", "notes.png", "deep.png", "folder.png", "fifo.png", "tall.bmp", "huge.bmp", "huge.tga",
-          "huge.jpg", "huge.gif", "huge.dds", "huge.sgi", "wide.png", "mark.xbm"}) {
+         {"absent.png", "notes.png", "deep.png", "folder.png", "fifo.png",  "tall.bmp",  "huge.bmp",
+          "huge.tga",   "huge.jpg",  "huge.gif", "huge.dds",   "huge.sgi",  "wide.png",  "mark.xbm",
+          "tall.exr",   "tall.hdr",  "tall.pfm", "float.tif",  "thumb.psd", "exif.webp", "text.ico",
+          "prog.jng",   "exif.jxr",  "jfxx.jpg", "exif.jpg",   "wrap.jpg",  "scans.jpg"}) {
         const auto before = liveGlObjects();
-        fullDecodes = 0;
+        fullDecodes = headerLoads = 0;
         refuseDecodes = name != "deep.png"; // only its decoding shows that it has no 32-bit form
         CoutCapture output;
         EXPECT_EQ(loadTexture(folder(tree.textures()), name), 0u) << name;
         refuseDecodes = false;
         EXPECT_EQ(output.text(), "ERROR LOADING TEXTURE " + folder(tree.textures()) + name + "\n");
         EXPECT_EQ(fullDecodes, int(name == "deep.png")) << name << " was decoded";
+        EXPECT_EQ(headerLoads, int(name.find(".bmp") != name.npos || name == "huge.tga")) << name;
         EXPECT_EQ(liveGlObjects(), before) << name;
     }
+    // Thumbnails smaller than their image are decoded with it.
+    tree.write("Resources/Textures/thumbnails.jpg",
+               withSegment(withSegment(image, 2, jpegSegment('\xE0', "JFXX\0\x10"s + small)), 2,
+                           exifSegment(small)));
+    const Texture thumbnailed = loadTexture(folder(tree.textures()), "thumbnails.jpg");
+    EXPECT_NE(thumbnailed, 0u);
+    glDeleteTextures(1, &thumbnailed);
 }
 
 // Laid out like the sky box: a folder without its slash and face names that begin with one. Faces of other
@@ -427,6 +504,8 @@ TEST_F(MeshTest, MalformedModelsAreRefusedWithOneLineAndLeaveNothingBehind) {
                                 "0 0 0 2e10 0 0 0 4e10 0")},
         {"far.dae", collada(node("a", "1 0 0 0  0 1 0 -1000001  0 0 1 0  0 0 0 1"))},
         {"shortmatrix.dae", collada(node("a", "1 2"))}, // the importer leaks as it gives up
+        {"cycle.dae",
+         collada(node("a", Identity, true, "<instance_node url=\"#a\"/>"))}, // would recurse for ever
     };
     for (const auto& [name, content] : cases) {
         if (!content.empty())

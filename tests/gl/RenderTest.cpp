@@ -248,7 +248,8 @@ TEST_F(RenderTest, TheWaterImagesSplitTheWorldAtTheWaterPlane) {
 // With flat maps and a dark light: the reflection image green in its upper half and red in its lower
 // half, the refraction image blue. A point low in the picture takes its reflection from the upper half
 // (the mirrored camera stands upright), deep water covers what was drawn behind it, and water with the
-// ground right at its surface lets it show through.
+// ground right at its surface lets it show through, even where only one of the four depth texels around
+// the point has that ground and the others hold nothing (the land the refraction image clipped away).
 TEST_F(RenderTest, TheWaterSamplesTheReflectionFlippedAndFadesWhereTheGroundMeetsIt) {
     textureTable()["dudv.png"] = solidTexture({128, 128, 0, 255});
     textureTable()["normalmap.png"] = solidTexture({128, 128, 255, 255});
@@ -273,7 +274,12 @@ TEST_F(RenderTest, TheWaterSamplesTheReflectionFlippedAndFadesWhereTheGroundMeet
     };
     const auto drawWater = [&](float groundDepth) {
         clear(targets->reflectionFramebuffer, {1, 0, 0, 1}, {0, 1, 0, 1}, 1.0f);
-        clear(targets->refractionFramebuffer, {0, 0, 1, 1}, {0, 0, 1, 1}, groundDepth);
+        clear(targets->refractionFramebuffer, {0, 0, 1, 1}, {0, 0, 1, 1}, 1.0f);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(32, 16, 1, 1); // the texel under the pixel read
+        glClearDepth(groundDepth);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glDisable(GL_SCISSOR_TEST);
         clear(0, {1, 1, 1, 1}, {1, 1, 1, 1}, 1.0f); // what lies behind the water: white
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -41,6 +41,27 @@ TEST(DisplayOptions, ChooseModeSizeAndPosition) {
     }
 }
 
+// Sides from 1 to 16384 pixels, the largest render target OpenGL 4.5 guarantees, both limits included.
+TEST(DisplayOptions, WindowSidesRunFromOneTo16384) {
+    for (const auto& [width, height, supported] :
+         {std::tuple{16384, 16384, true}, {1, 1, true}, {16385, 1, false}, {1, 16385, false}, {0, 1, false}})
+        EXPECT_EQ(windowSizeSupported(width, height), supported) << width << " x " << height;
+}
+
+// F10 and F12 toggle: each second press undoes the first.
+TEST(Keys, TogglesUndoThemselves) {
+    for (const auto& [key, field] :
+         {std::pair{GLFW_KEY_F10, &AppState::cameraLocked}, {GLFW_KEY_F12, &AppState::overlayShown}}) {
+        AppState state;
+        KeyboardState keyboard;
+        std::ostringstream out;
+        for (const bool expected : {true, false, true}) {
+            handleKey(key, GLFW_PRESS, state, keyboard, out);
+            EXPECT_EQ(state.*field, expected) << "key " << key;
+        }
+    }
+}
+
 // The speed is walked in float32 steps of 0.1 from 0.4; the limits are compared in float32 too, so the
 // walk ends just above 0.9 and just above 0.1 rather than at 1.0 and 0.0.
 TEST(Keys, SpeedWalksInFloatStepsBetweenItsLimits) {
@@ -89,6 +110,12 @@ TEST(Automation, GlDebugTakesZeroOneOrAll) {
         EXPECT_EQ(std::make_pair(switches.glDebug, switches.problem), std::make_pair(level, std::string()))
             << value;
     }
+}
+
+TEST(Automation, TheLimitsThemselvesAreAccepted) {
+    const Automation limits = readFrom({{"DEMO_SEED", "4294967295"}, {"DEMO_TIMESTEP", "3600"}});
+    EXPECT_EQ(limits.problem, "");
+    EXPECT_EQ(limits.seed, 4294967295u);
 }
 
 // The first step covers all loading time; nothing is clamped.

@@ -14,14 +14,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::set<std::string> fileNames(const fs::path& folder) {
+[[maybe_unused]] std::set<std::string> fileNames(const fs::path& folder) {
     std::set<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))
         names.insert(entry.path().filename().string());
     return names;
 }
 
-std::string readAll(const fs::path& path) {
+[[maybe_unused]] std::string readAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream content;
     content << in.rdbuf();
