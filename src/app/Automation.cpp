@@ -91,6 +91,15 @@ Automation readAutomation(const std::function<const char*(const char*)>& lookup)
         if (!writableFolder(result.recordFolder) || !result.frames)
             refuse("DEMO_RECORD", text, "a writable folder, with DEMO_FRAMES set to bound the recording");
     }
+    if (const char* text = lookup("DEMO_GL_DEBUG")) {
+        const std::string value = text;
+        if (value == "1")
+            result.glDebug = GlDebugLevel::Messages;
+        else if (value == "all")
+            result.glDebug = GlDebugLevel::All;
+        else if (value != "0")
+            refuse("DEMO_GL_DEBUG", text, "1 for the driver's messages, all for its notifications too, or 0");
+    }
     return result;
 }
 

@@ -17,7 +17,12 @@
 //   DEMO_OVERLAY=1       the timing overlay is shown from the first frame (0: hidden until F12)
 //   DEMO_RECORD=DIR      every frame is written as DIR/00000.png, DIR/00001.png, ... like the capture;
 //                        DIR must be a writable folder, and DEMO_FRAMES must bound the recording
+//   DEMO_GL_DEBUG=1      the driver's debug messages, but for its notifications, go to standard error
+//                        (0: none); =all with the notifications
 inline constexpr float MaxTimeStep = 3600.0f; // seconds
+
+// How much of the driver's debug output DEMO_GL_DEBUG asks for.
+enum class GlDebugLevel { Off, Messages, All };
 
 struct Automation {
     std::optional<int64_t> frames;
@@ -28,6 +33,7 @@ struct Automation {
     std::string statsPath; // empty: no per-frame file
     bool overlay = false;
     std::string recordFolder; // empty: no recording
+    GlDebugLevel glDebug = GlDebugLevel::Off;
     // The first switch that is set but invalid, as "NAME=value (what it takes)"; empty when all are fine.
     std::string problem;
 };

@@ -1,5 +1,6 @@
 #include "app/Console.h"
 
+#include "app/GlDebugOutput.h"
 #include "app/Signals.h"
 #include "assets/StartupLoader.h"
 
@@ -126,6 +127,8 @@ void printStatusLabel(const std::string& label) {
 void fatalError(const std::string& message) {
     std::cout << message << std::endl;
     endLoading(); // no worker goes on through the wait for a key, or into the exit
+    // Nothing is printed after the prompt, so the driver's last messages go now.
+    writeGlDebugMessages();
     pauseConsole();
     std::exit(1);
 }

@@ -6,6 +6,7 @@
 #include "app/EngineClock.h"
 #include "app/FrameCapture.h"
 #include "app/FrameStats.h"
+#include "app/GlDebugOutput.h"
 #include "app/Overlay.h"
 #include "app/Signals.h"
 #include "app/Window.h"
@@ -133,6 +134,7 @@ void startUp(int argc, char** argv) {
     processWindow = new Window(argc, argv);
     glewExperimental = GL_TRUE;
     startLibrary("GLEW", glewInit() == GLEW_OK);
+    startGlDebugOutput(automation().glDebug);
     processScene = new Scene(window().width, window().height);
     seedRandomGenerator();
     endLoading(); // the scene has taken every file it needs
@@ -150,6 +152,8 @@ void runFrameLoop() {
     bool captured = false;
     bool last = loopEnds(0);
     for (int64_t framesDone = 0; !last;) {
+        // Between frames, where no line is half-written: what came during start-up or the last frame.
+        writeGlDebugMessages();
         const auto frameStart = std::chrono::steady_clock::now();
         advanceEngineClock();
         const float now = engineTime();
@@ -198,6 +202,8 @@ void shutDown() {
     processOverlay = nullptr;
     delete processScene;
     processScene = nullptr;
+    // The scene's release is the run's last GL work: its messages and the count come before the window goes.
+    finishGlDebugOutput();
     delete processWindow;
     processWindow = nullptr;
     printStatusLabel("GLFW");

@@ -1,6 +1,7 @@
 #include "app/Overlay.h"
 
 #include "app/AppState.h"
+#include "assets/DebugNames.h"
 #include "render/Renderer.h"
 #include "scene/Meteor.h"
 #include "scene/Orb.h"
@@ -158,6 +159,7 @@ void Overlay::addFrameTime(double milliseconds) {
 }
 
 void Overlay::draw(const Scene& scene, float timeStep) {
+    const DebugGroup group("overlay");
     if (const std::vector<StageTime>& arrived = scene.renderer->stageTimes(); !arrived.empty())
         latestStages_ = arrived;
     const std::array<PassState, 5> passes = passStates(*scene.renderer);

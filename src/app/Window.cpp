@@ -1,5 +1,6 @@
 #include "app/Window.h"
 
+#include "app/Automation.h"
 #include "app/Console.h"
 
 #include <GL/glew.h>
@@ -37,6 +38,9 @@ void Window::createWindow(GLFWmonitor* monitor) {
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     glfwWindowHint(GLFW_REFRESH_RATE, refreshRate);
     glfwWindowHint(GLFW_SAMPLES, 4);
+    // Asked for only with the switch: a normal run keeps exactly the hints above.
+    if (automation().glDebug != GlDebugLevel::Off)
+        glfwWindowHint(GLFW_OPENGL_DEBUG_CONTEXT, GLFW_TRUE);
 
     // GLFW asserts on a negative size and the X library fails in ways that end the process before any
     // prompt, so sizes it cannot hold are refused here, on the same path as a failed creation.

@@ -32,6 +32,9 @@ struct Mesh {
     std::vector<glm::mat4> instanceTransforms; // root x child for every child node of the model's root
     int32_t instanceCount = 0;                 // instanceTransforms.size()
     uint32_t texture = 0;                      // diffuse texture borrowed from the texture table, or 0
+    // Added to the record: the file it was loaded from ("house.obj"; "quad" for the quad), which names its
+    // GL objects and the debug groups of the objects drawn from it.
+    std::string name;
 };
 
 // Releases the buffers and the record; the texture belongs to the texture table and stays.

@@ -172,6 +172,8 @@ Mesh* MeshLoader::loadMesh(const std::string& fileName, const std::string& direc
     textureName = std::move(model->textureName);
     Mesh* mesh = new Mesh();
     mesh->buffers = createBuffers();
+    mesh->name = fileName;
+    labelMeshBuffers(*mesh->buffers, mesh->name);
     mesh->texture = findTexture(textureName);
     mesh->center = center;
     mesh->instanceTransforms = transforms;
@@ -275,6 +277,8 @@ Mesh* MeshLoader::createQuad() {
     setVertexAttribute(1, buffers.texCoordBuffer, 2);
     buffers.indexCount = static_cast<int32_t>(indices.size());
     buffers.indexBuffer = attachIndexBufferAndUnbind(indices);
+    quad->name = "quad";
+    labelMeshBuffers(buffers, quad->name);
     return quad;
 }
 

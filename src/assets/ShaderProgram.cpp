@@ -1,5 +1,6 @@
 #include "assets/ShaderProgram.h"
 
+#include "assets/DebugNames.h"
 #include "assets/RegularFile.h"
 
 #include <GL/glew.h>
@@ -104,8 +105,10 @@ ShaderProgram* createShaderProgram(const std::string& directory, const std::stri
     const bool built = compileAndLink(directory + baseName, withGeometry, *shader, reason);
     if (failure)
         *failure = built ? std::string() : reason;
-    if (built)
+    if (built) {
+        labelObject(GL_PROGRAM, shader->program, baseName);
         return shader;
+    }
     std::cout << "DELETING ERRONEOUS SHADER: " << baseName << std::endl;
     destroyShaderProgram(shader);
     return nullptr;
@@ -136,6 +139,7 @@ bool compileStage(const std::string& path, uint32_t stageType, uint32_t& shader,
         noteFailure(failure, fileName(path), "no shader object");
         return false;
     }
+    labelObject(GL_SHADER, shader, fileName(path));
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);

@@ -1,5 +1,6 @@
 #include "assets/Texture.h"
 
+#include "assets/DebugNames.h"
 #include "assets/ImageFile.h"
 #include "assets/RegularFile.h"
 #include "assets/StartupLoader.h"
@@ -182,6 +183,7 @@ Texture loadTexture(const std::string& directory, const std::string& fileName) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
+    labelObject(GL_TEXTURE, name, fileName);
     uploadMipmapChain(image);
     glBindTexture(GL_TEXTURE_2D, 0);
     return name;

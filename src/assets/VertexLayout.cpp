@@ -1,5 +1,8 @@
 #include "assets/VertexLayout.h"
 
+#include "assets/DebugNames.h"
+#include "assets/Mesh.h"
+
 #include <GL/glew.h>
 #include <glm/glm.hpp>
 
@@ -49,4 +52,13 @@ uint32_t attachIndexBufferAndUnbind(const std::vector<uint32_t>& indices) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     return buffer;
+}
+
+void labelMeshBuffers(const MeshBuffers& buffers, const std::string& model) {
+    labelObject(GL_VERTEX_ARRAY, buffers.vertexArray, model + " vertex array");
+    labelObject(GL_BUFFER, buffers.positionBuffer, model + " vertices");
+    labelObject(GL_BUFFER, buffers.normalBuffer, model + " normals");
+    labelObject(GL_BUFFER, buffers.texCoordBuffer, model + " texture coordinates");
+    labelObject(GL_BUFFER, buffers.indexBuffer, model + " indices");
+    labelObject(GL_BUFFER, buffers.instanceBuffer, model + " instances");
 }

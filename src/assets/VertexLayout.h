@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
+
+struct MeshBuffers;
 
 // The GL steps that the model, particle and quad layouts share. Attributes are tightly packed GL_FLOAT
 // arrays in separate buffers; every function leaves GL_ARRAY_BUFFER unbound.
@@ -28,3 +31,7 @@ void setInstanceMatrixAttributes(uint32_t firstLocation, uint32_t buffer);
 // core profile may refuse element-buffer uploads with no vertex array bound), then unbinds the vertex
 // array, GL_ARRAY_BUFFER and GL_ELEMENT_ARRAY_BUFFER, in that order.
 uint32_t attachIndexBufferAndUnbind(const std::vector<uint32_t>& indices);
+
+// Labels each GL object of the buffers after the model and its role: "house.obj vertices", "house.obj
+// vertex array", ... (names a layout does not create are skipped).
+void labelMeshBuffers(const MeshBuffers& buffers, const std::string& model);

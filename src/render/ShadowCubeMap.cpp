@@ -1,5 +1,7 @@
 #include "render/ShadowCubeMap.h"
 
+#include "assets/DebugNames.h"
+
 #include <GL/glew.h>
 #include <iostream>
 
@@ -30,8 +32,10 @@ ShadowCubeMap* createShadowCubeMap() {
 
     glGenFramebuffers(1, &cubeMap->framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, cubeMap->framebuffer);
+    labelObject(GL_FRAMEBUFFER, cubeMap->framebuffer, "shadow");
     glGenTextures(1, &cubeMap->cubeTexture);
     glBindTexture(GL_TEXTURE_CUBE_MAP, cubeMap->cubeTexture);
+    labelObject(GL_TEXTURE, cubeMap->cubeTexture, "shadow cube");
     allocateDepthFaces(*cubeMap);
     setSamplingParameters();
 

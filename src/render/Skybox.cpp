@@ -1,5 +1,6 @@
 #include "render/Skybox.h"
 
+#include "assets/DebugNames.h"
 #include "assets/Texture.h"
 #include "scene/Transform.h"
 
@@ -35,6 +36,8 @@ void createGeometry(Skybox& skybox) {
     glGenBuffers(1, &skybox.vertexBuffer);
     glBindVertexArray(skybox.vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, skybox.vertexBuffer);
+    labelObject(GL_VERTEX_ARRAY, skybox.vertexArray, "sky box vertex array");
+    labelObject(GL_BUFFER, skybox.vertexBuffer, "sky box vertices");
     glBufferData(GL_ARRAY_BUFFER, sizeof CubeVertices, CubeVertices, GL_STATIC_DRAW);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 3 * sizeof(float), nullptr);
@@ -49,6 +52,7 @@ Skybox* createSkybox() {
     skybox->faceFiles.assign(std::begin(FaceFiles), std::end(FaceFiles));
     skybox->cubeTexture = loadCubeMap(
         FaceDirectory, std::vector<std::string>(skybox->faceFiles.begin(), skybox->faceFiles.end()));
+    labelObject(GL_TEXTURE, skybox->cubeTexture, "sky box");
     return skybox;
 }
 

@@ -1,13 +1,20 @@
 #include "render/StageTimer.h"
 
+#include "assets/DebugNames.h"
+
 #include <GL/glew.h>
 #include <cassert>
+#include <string>
 
 StageTimer::StageTimer(std::vector<const char*> stageNames) : names_(std::move(stageNames)) {
     for (size_t set = 0; set < FramesInFlight; ++set) {
         queries_[set].assign(names_.size(), 0);
         recorded_[set].assign(names_.size(), false);
-        glGenQueries(static_cast<GLsizei>(names_.size()), queries_[set].data());
+        // Created rather than only generated, so that each query exists, and takes its label, at once.
+        glCreateQueries(GL_TIME_ELAPSED, static_cast<GLsizei>(names_.size()), queries_[set].data());
+        for (size_t stage = 0; stage < names_.size(); ++stage)
+            labelObject(GL_QUERY, queries_[set][stage],
+                        names_[stage] + (" timer " + std::to_string(set + 1)));
     }
     collected_.reserve(names_.size() * FramesInFlight);
 }

@@ -222,7 +222,8 @@ std::string normalRunOutput(const std::string& middle) {
 }
 
 std::vector<std::string> problemLines(const std::string& errorOutput) {
-    static const std::regex sign("Sanitizer|runtime error|Mesa: User error|GL_INVALID");
+    static const std::regex sign(
+        "Sanitizer|runtime error|Mesa: User error|GL_INVALID|demo: GL (error|.*high sev)");
     std::vector<std::string> problems;
     std::istringstream in(errorOutput);
     for (std::string line; std::getline(in, line);)

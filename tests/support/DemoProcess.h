@@ -63,7 +63,8 @@ bool eventually(const std::function<bool()>& condition,
 // and the prompt of the console pause.
 std::string normalRunOutput(const std::string& middle = "");
 
-// Lines of standard error that report a fault: the sanitizers, and Mesa's OpenGL errors (MESA_DEBUG=1).
+// Lines of standard error that report a fault: the sanitizers, Mesa's OpenGL errors (MESA_DEBUG=1), and
+// the driver's debug messages of type error or high severity (DEMO_GL_DEBUG).
 std::vector<std::string> problemLines(const std::string& errorOutput);
 
 // The "Demo" window of the process, found with xdotool on its display once the window's status line is

@@ -93,10 +93,22 @@ TEST(Automation, TheFirstInvalidSwitchIsNamedWithItsValue) {
         {"DEMO_CAPTURE", ""},      {"DEMO_STATS", "yes"},    {"DEMO_STATS", ".csv"},
         {"DEMO_OVERLAY", "yes"},   {"DEMO_OVERLAY", ""},     {"DEMO_RECORD", ""},
         {"DEMO_RECORD", "/no"},    {"DEMO_RECORD", "/x/y"},  {"DEMO_RECORD", "/bin/sh"},
+        {"DEMO_GL_DEBUG", "yes"},  {"DEMO_GL_DEBUG", ""},    {"DEMO_GL_DEBUG", "ALL"},
     };
     for (const auto& [name, value] : invalid) {
         const std::string problem = readFrom({{name, value}, {"DEMO_FRAMES", "3"}}).problem;
         EXPECT_EQ(problem.rfind(std::string(name) + "=" + value + " (", 0), 0u) << problem;
+    }
+}
+
+// Each of DEMO_GL_DEBUG's values asks for its own amount of the driver's output.
+TEST(Automation, GlDebugTakesZeroOneOrAll) {
+    const std::pair<const char*, GlDebugLevel> valid[] = {
+        {"0", GlDebugLevel::Off}, {"1", GlDebugLevel::Messages}, {"all", GlDebugLevel::All}};
+    for (const auto& [value, level] : valid) {
+        const Automation switches = readFrom({{"DEMO_GL_DEBUG", value}});
+        EXPECT_EQ(std::make_pair(switches.glDebug, switches.problem), std::make_pair(level, std::string()))
+            << value;
     }
 }
 
