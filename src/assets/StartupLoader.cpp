@@ -44,12 +44,12 @@ StartupLoader* processLoader = nullptr;
 } // namespace
 
 StartupLoader::StartupLoader(std::vector<LoadJob> jobs, LoadFunction load, unsigned workerCount)
-    : load_(std::move(load)), window_(std::max(workerCount, 1u)) {
+    : load_(std::move(load)), waitLimit_(std::max(workerCount, 1u)) {
     // A file listed twice is loaded once; the catalogue takes it where it first comes.
     for (LoadJob& job : jobs)
         if (jobIndex_.emplace(std::make_pair(job.kind, job.path), jobs_.size()).second)
             jobs_.push_back(std::move(job));
-    const size_t count = std::min<size_t>(window_, jobs_.size());
+    const size_t count = std::min<size_t>(waitLimit_, jobs_.size());
     [[maybe_unused]] const WorkerSignalMask mask; // a no-op on Windows
     for (unsigned worker = 0; worker < count; ++worker)
         workers_.emplace_back(&StartupLoader::work, this, worker);
@@ -67,16 +67,15 @@ StartupLoader::~StartupLoader() {
 
 void StartupLoader::work(unsigned worker) {
     std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-        changed_.wait(
-            lock, [&] { return stopping_ || nextJob_ == jobs_.size() || nextJob_ < nextToTake_ + window_; });
-        if (stopping_ || nextJob_ == jobs_.size())
-            return;
+    while (!stopping_ && nextJob_ < jobs_.size()) {
         const size_t job = nextJob_++;
         lock.unlock();
         LoadResult result = load_(jobs_[job], worker);
         lock.lock();
-        if (job >= nextToTake_) // else the consumer went past it and never takes it
+        // Only the next waitLimit_ results the consumer takes may wait; a result further ahead is held here,
+        // and its worker starts nothing, until the consumer has taken enough. The next one always passes.
+        changed_.wait(lock, [&] { return stopping_ || job < nextToTake_ + waitLimit_; });
+        if (!stopping_ && job >= nextToTake_) // else the consumer went past it and never takes it
             finished_.emplace(job, std::move(result));
         changed_.notify_all();
     }

@@ -36,9 +36,9 @@ using LoadResult = std::variant<DecodedImage, ModelData>;
 using LoadFunction = std::function<LoadResult(const LoadJob& job, unsigned worker)>;
 
 // Runs the jobs, each file once, in list order on `workerCount` threads (no more than there are files)
-// and hands each result to the one consumer that asks for it. Memory stays bounded: a job starts only
-// while fewer than workerCount results wait to be taken or are under way, so a worker that far ahead of
-// the consumer waits until it takes the next one.
+// and hands each result to the one consumer that asks for it. Memory stays bounded: at most workerCount
+// finished results wait to be taken, and a worker that finishes one more holds it, starting nothing, until
+// the consumer takes the next; so no more than two results a worker exist at once.
 class StartupLoader {
   public:
     StartupLoader(std::vector<LoadJob> jobs, LoadFunction load, unsigned workerCount);
@@ -59,7 +59,7 @@ class StartupLoader {
     std::vector<LoadJob> jobs_;
     std::map<std::pair<LoadKind, std::string>, size_t> jobIndex_;
     LoadFunction load_;
-    size_t window_; // how far the jobs started may run ahead of the consumer
+    size_t waitLimit_; // how many finished results may wait to be taken
 
     std::mutex mutex_;
     std::condition_variable changed_;
