@@ -26,12 +26,12 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/Resources DESTINATION . COMPONENT progra
 
 # demo_notice(LIBRARY DEBIAN_PACKAGE DEBIAN_SOURCE VCPKG_PORT) installs notices/LIBRARY.txt, taken from
 # where the build found the library: on Linux the Debian package's copyright file; in the Windows
-# cross-build the debian/copyright of the Debian source that scripts/windows-build unpacked under
-# WINDOWS_DEPS_SOURCES; with vcpkg the port's copyright file. A notice that is not there fails the install
-# (and so the package), never the build.
+# cross-build the debian/copyright of the Debian source it was built from, which scripts/windows-build
+# puts in WINDOWS_DEPS_NOTICES/SOURCE/; with vcpkg the port's copyright file. A notice that is not there
+# fails the install (and so the package), never the build.
 function(demo_notice library debian_package debian_source vcpkg_port)
-  if(CMAKE_CROSSCOMPILING AND WINDOWS_DEPS_SOURCES)
-    file(GLOB notice "${WINDOWS_DEPS_SOURCES}/${debian_source}-*/debian/copyright")
+  if(CMAKE_CROSSCOMPILING AND WINDOWS_DEPS_NOTICES)
+    file(GLOB notice "${WINDOWS_DEPS_NOTICES}/${debian_source}/copyright")
   elseif(DEFINED VCPKG_INSTALLED_DIR)
     set(notice "${VCPKG_INSTALLED_DIR}/${VCPKG_TARGET_TRIPLET}/share/${vcpkg_port}/copyright")
   else()
