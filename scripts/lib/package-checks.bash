@@ -75,16 +75,22 @@ check_capture() {
   fi
 }
 
-# The package file CPack reported in its log.
-packaged_file() { sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$1" | tail -n 1; }
+# packaged_file LOG [ENDING]: the package file CPack reported in its log (the last one, or the one whose
+# name ends in ENDING).
+packaged_file() { sed -n 's/^CPack: - package: \(.*\) generated\.$/\1/p' "$1" | grep -F -- "${2:-}" | tail -n 1; }
+
+# check_sha256 FILE: FILE against the SHA-256 file beside it; ends the check when they differ.
+check_sha256() {
+  (cd "$(dirname "$1")" && sha256sum --quiet -c "$(basename "$1").sha256") ||
+    { echo "$1 does not match its SHA-256 file" >&2; exit 1; }
+  passed "$(basename "$1") matches its SHA-256 file"
+}
 
 # unpack_package FILE FOLDER: checks FILE against the SHA-256 file beside it, unpacks it into the empty
 # FOLDER and sets $unpacked to the one folder the package holds.
 unpack_package() {
   local file="$1" folder="$2"
-  (cd "$(dirname "$file")" && sha256sum --quiet -c "$(basename "$file").sha256") ||
-    { echo "$file does not match its SHA-256 file" >&2; exit 1; }
-  passed "$(basename "$file") matches its SHA-256 file"
+  check_sha256 "$file"
   (cd "$folder" && cmake -E tar xf "$file")
   local top=("$folder"/*)
   [ ${#top[@]} -eq 1 ] && [ -d "${top[0]}" ] || { echo "$file does not hold exactly one folder" >&2; exit 1; }
