@@ -15,8 +15,9 @@
 //   DEMO_STATS=1         a frame-time summary goes to standard error at shutdown (0: none)
 //   DEMO_STATS=f.csv     one row per frame goes to that file instead
 //   DEMO_OVERLAY=1       the timing overlay is shown from the first frame (0: hidden until F12)
-//   DEMO_RECORD=DIR      every frame is written as DIR/00000.png, DIR/00001.png, ... like the capture;
-//                        DIR must be a writable folder, and DEMO_FRAMES must bound the recording
+//   DEMO_RECORD=DIR      every frame is written as DIR/00000.png, DIR/00001.png, ... like the capture,
+//                        until one cannot be written; DIR must be a writable folder, and DEMO_FRAMES must
+//                        bound the recording
 //   DEMO_GL_DEBUG=1      the driver's debug messages, but for its notifications, go to standard error
 //                        (0: none); =all with the notifications
 inline constexpr float MaxTimeStep = 3600.0f; // seconds

@@ -4,6 +4,7 @@
 #include "app/Automation.h"
 #include "app/Console.h"
 #include "app/EngineClock.h"
+#include "app/FileOutput.h"
 #include "app/FrameCapture.h"
 #include "app/FrameStats.h"
 #include "app/GlDebugOutput.h"
@@ -22,9 +23,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
-#include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <thread>
 
 namespace {
@@ -106,9 +107,10 @@ void reportStats(const FrameStats& stats) {
         stats.report(std::cerr);
     if (switches.statsPath.empty())
         return;
-    std::ofstream file(switches.statsPath);
-    stats.writeCsv(file);
-    if (!file.good())
+    std::ostringstream table;
+    stats.writeCsv(table);
+    const std::string text = table.str();
+    if (!writeFileWhole(switches.statsPath, text.data(), text.size()))
         std::cerr << "demo: could not write the frame statistics " << switches.statsPath << std::endl;
 }
 

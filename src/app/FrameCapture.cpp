@@ -1,5 +1,7 @@
 #include "app/FrameCapture.h"
 
+#include "app/FileOutput.h"
+
 #include <FreeImage.h>
 #include <GL/glew.h>
 #include <cstdio>
@@ -9,17 +11,11 @@
 namespace {
 
 // FreeImage's own file output does not check its writes, so a full disk would pass for a saved image: the
-// encoded bytes are written here, and the file counts as written only once it is closed without error.
-bool writeWhole(const std::string& path, FIMEMORY* encoded) {
+// encoded bytes are written here, whole or not at all.
+bool writeEncoded(const std::string& path, FIMEMORY* encoded) {
     BYTE* bytes = nullptr;
     DWORD size = 0;
-    if (!FreeImage_AcquireMemory(encoded, &bytes, &size))
-        return false;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
+    return FreeImage_AcquireMemory(encoded, &bytes, &size) && writeFileWhole(path, bytes, size);
 }
 
 // The back buffer as a PNG file; false, saying nothing, when it cannot be written whole.
@@ -35,7 +31,7 @@ bool saveFrame(const std::string& path, int width, int height) {
                                                    FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE);
     FIMEMORY* encoded = FreeImage_OpenMemory();
     const bool saved = image && encoded && FreeImage_SaveToMemory(FIF_PNG, image, encoded, PNG_DEFAULT) &&
-                       writeWhole(path, encoded);
+                       writeEncoded(path, encoded);
     if (encoded)
         FreeImage_CloseMemory(encoded);
     if (image)
@@ -57,12 +53,14 @@ bool writeFrameCapture(const std::string& path, int width, int height) {
 }
 
 void FrameRecorder::writeFrame(int width, int height) {
+    if (stopped_)
+        return;
     char name[32];
     std::snprintf(name, sizeof name, "/%05lld.png", static_cast<long long>(nextFrame_++));
     const std::string path = folder_ + name;
-    if (saveFrame(path, width, height) || failureReported_)
+    if (saveFrame(path, width, height))
         return;
-    failureReported_ = true;
-    std::cerr << "demo: could not write the recorded frame " << path
-              << " (later frames that cannot be written are not reported)" << std::endl;
+    stopped_ = true;
+    std::cerr << "demo: could not write the recorded frame " << path << " (the recording stopped)"
+              << std::endl;
 }

@@ -7,9 +7,10 @@
 // standard error why when it cannot, and returns false; the run goes on either way.
 bool writeFrameCapture(const std::string& path, int width, int height);
 
-// DEMO_RECORD: every frame as folder/00000.png, folder/00001.png, ..., each read like the capture. A frame
-// that cannot be written is left out and the recording goes on; only the first such frame is reported, so
-// a full disk does not bury standard error under one line per frame.
+// DEMO_RECORD: every frame as folder/00000.png, folder/00001.png, ..., each read like the capture and
+// written whole or not at all. The recording stops at the first frame that cannot be written, which is
+// reported, so that the folder holds an unbroken sequence from 00000.png that a video encoder reads to its
+// end; the run goes on.
 class FrameRecorder {
   public:
     explicit FrameRecorder(std::string folder) : folder_(std::move(folder)) {}
@@ -20,5 +21,5 @@ class FrameRecorder {
   private:
     std::string folder_;
     int64_t nextFrame_ = 0;
-    bool failureReported_ = false;
+    bool stopped_ = false;
 };

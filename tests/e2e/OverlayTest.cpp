@@ -38,32 +38,25 @@ class OverlayTest : public ::testing::Test {
         DemoProcess demo(tree.work(), {"-d", width, height}, switches);
         EXPECT_EQ(demo.wait(), 0) << demo.errorOutput();
         EXPECT_EQ(demo.output(), normalRunOutput());
-        EXPECT_EQ(problemLines(demo.errorOutput()), std::vector<std::string>{});
-        lastErrors = demo.errorOutput();
+        EXPECT_EQ(demo.errorOutput(), "");
         return loadImage(capture);
     }
 
     TempTree tree;
-    std::string lastErrors;
 };
 
-// Recorded frames are the captures' pixels; the first frame that cannot be written is reported, and only
-// that one. In a window too small for the whole overlay, what does not fit is left out.
+// Recorded frames are the captures' pixels. In a window too small for the whole overlay, what does not fit
+// is left out.
 TEST_F(OverlayTest, DemoOverlayChangesOnlyTheCornerAndDemoRecordWritesEveryFrame) {
     const fs::path plainFrames = tree.root() / "plain", overlayFrames = tree.root() / "overlay";
     fs::create_directories(plainFrames);
-    fs::create_directories(overlayFrames / "00001.png"); // frames 1 and 2 cannot be written
-    fs::create_directories(overlayFrames / "00002.png");
+    fs::create_directories(overlayFrames);
     const Image plain = run("640", "360", {{"DEMO_FRAMES", "4"}, {"DEMO_RECORD", plainFrames.string()}});
-    EXPECT_EQ(lastErrors, "");
     EXPECT_EQ(std::distance(fs::directory_iterator(plainFrames), fs::directory_iterator()), 4);
     EXPECT_EQ(compareImages(loadImage(plainFrames / "00003.png"), plain).meanLevels, 0.0);
 
     const Image shown = run(
         "640", "360", {{"DEMO_FRAMES", "4"}, {"DEMO_OVERLAY", "1"}, {"DEMO_RECORD", overlayFrames.string()}});
-    EXPECT_EQ(lastErrors, "demo: could not write the recorded frame " +
-                              (overlayFrames / "00001.png").string() +
-                              " (later frames that cannot be written are not reported)\n");
     EXPECT_EQ(compareImages(loadImage(overlayFrames / "00003.png"), shown).meanLevels, 0.0);
     EXPECT_TRUE(differOnlyInCorner(plain, shown, 640 / 2 + 10, 360 - 8));
     EXPECT_TRUE(differOnlyInCorner(run("160", "120", {{"DEMO_FRAMES", "2"}}),

@@ -5,10 +5,14 @@
 #include "support/TempTree.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -32,6 +36,19 @@ std::string fatalList(const std::string& list) {
     return StartUpLines + ("\nERROR READING FILE: ../Resources/" + list + "\n") + PausePrompt;
 }
 
+// Files may grow to 512 bytes (standard output fits, a frame does not); a write beyond fails (EFBIG).
+void limitFileSize() {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{512, 512};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+// The user nobody, as `setpriv --reuid=65534 --regid=65534 --clear-groups` would start the program.
+void becomeNobody() {
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)
+        _exit(127);
+}
+
 using ShellTest = RepositoryCopyTest;
 
 // One way in and out: how the demo is started and what it must print and return. Standard output and the
@@ -41,6 +58,7 @@ struct Way {
     std::vector<std::string> arguments = {"-d", "320", "200"};
     std::map<std::string, std::string> environment = {{"DEMO_FRAMES", "1"}};
     std::function<void(const TempTree&)> prepare = nullptr;
+    std::function<void()> inChild = nullptr;
     std::string output = normalRunOutput();
     int status = 0;
     std::string error = ""; // a line that standard error must hold
@@ -81,14 +99,38 @@ const Way Ways[] = {
      .output = "",
      .status = 2,
      .error = "demo: invalid DEMO_FRAMES=1e99 ("},
+    // A frame this small waits in the C library's buffer until the file is closed, where the device fails.
     {.name = "UnwritableCaptureIsReported",
+     .arguments = {"-d", "8", "8"},
      .environment = {{"DEMO_FRAMES", "2"}, {"DEMO_CAPTURE", "/dev/full"}},
      .error = "demo: could not write the capture /dev/full"},
+    // Neither file is left cut off under its name, and the file that was there stays as it was.
+    {.name = "FilesBeyondTheFileSizeLimitAreNotLeftCutOff",
+     .environment = {{"DEMO_FRAMES", "20"}, {"DEMO_CAPTURE", "frame.png"}, {"DEMO_STATS", "frames.csv"}},
+     .prepare = [](const TempTree& t) { t.write("work/frame.png", "old"); },
+     .inChild = limitFileSize,
+     .error = "demo: could not write the capture frame.png\ndemo: could not write the frame statistics "
+              "frames.csv\n",
+     .check =
+         [](const TempTree& t) {
+             EXPECT_EQ(readFile(t.work() / "frame.png"), "old");
+             EXPECT_FALSE(fs::exists(t.work() / "frames.csv"));
+         }},
+    // Root's working folder, which nobody may enter but not write to.
+    {.name = "RecordFolderTheUserCannotWriteToIsRefused",
+     .environment = {{"DEMO_FRAMES", "1"}, {"DEMO_RECORD", "."}},
+     .prepare =
+         [](const TempTree& t) { fs::permissions(t.root(), fs::perms::others_exec, fs::perm_options::add); },
+     .inChild = becomeNobody,
+     .output = "",
+     .status = 2,
+     .error = "demo: invalid DEMO_RECORD=. ("},
     {.name = "StatisticsGoToStandardError",
      .environment = {{"DEMO_FRAMES", "4"}, {"DEMO_STATS", "1"}},
      .error = "frames      4"},
     // The capture is the last frame at the window's size, here one whose rows are no whole number of
-    // four-byte words; the statistics file has a row for every frame, at the engine time of the fixed step.
+    // four-byte words; the statistics file has a row for every frame, at the engine time of the fixed step,
+    // with every stage's GPU time, also the last frames' that were still on their way as the run ended.
     {.name = "CaptureAndStatisticsFiles",
      .arguments = {"-d", "161", "90"},
      .environment = {{"DEMO_FRAMES", "4"},
@@ -100,11 +142,15 @@ const Way Ways[] = {
              const Image image = loadImage(t.work() / "frame.png");
              EXPECT_EQ(std::make_pair(image.width, image.height), std::make_pair(161, 90));
              std::ifstream rows(t.work() / "frames.csv");
-             std::string lines;
-             for (std::string line; std::getline(rows, line);) // the start-up line's name, two columns
+             std::string lines; // the start-up line's name, two columns, and "?" after a row missing a cell
+             for (std::string line; std::getline(rows, line);) {
+                 const bool whole =
+                     line[0] == '#' || (std::count(line.begin(), line.end(), ',') == 6 &&
+                                        line.find(",,") == std::string::npos && line.back() != ',');
                  lines +=
                      line.substr(0, line[0] == '#' ? line.rfind(' ') : line.find(',', line.find(',') + 1)) +
-                     " ";
+                     (whole ? " " : "? ");
+             }
              EXPECT_EQ(lines, "# startup_ms frame,engine_s 0,0.2500 1,0.5000 2,0.7500 3,1.0000 ");
          }},
 };
@@ -115,7 +161,7 @@ TEST_P(ShellRunTest, PrintsItsExactLinesAndStatus) {
     const Way& way = GetParam();
     if (way.prepare)
         way.prepare(tree);
-    DemoProcess demo(tree.work(), way.arguments, way.environment);
+    DemoProcess demo(tree.work(), way.arguments, way.environment, Input::Null, {}, way.inChild);
     EXPECT_EQ(demo.wait(), way.status);
     EXPECT_EQ(demo.output(), way.output);
     const std::string error = demo.errorOutput();
@@ -128,10 +174,44 @@ TEST_P(ShellRunTest, PrintsItsExactLinesAndStatus) {
     }
     if (way.check)
         way.check(tree);
+    for (const auto& entry : fs::directory_iterator(tree.work())) { // no temporary file left behind
+        const std::string name = entry.path().filename();
+        EXPECT_TRUE(name[0] != '.' || name.rfind(".demo-std", 0) == 0) << name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(WaysInAndOut, ShellRunTest, ::testing::ValuesIn(Ways),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A recording cut short by the file-size limit, as by a full disk, keeps the frames written before, whole
+// and without a gap from 00000.png, and no temporary file; it stops at the frame that failed (with the
+// limit lifted again, later frames would be written) and says so once, and the run goes on.
+TEST_F(ShellTest, ARecordingCutShortKeepsAnUnbrokenSequenceOfWholeFrames) {
+    const fs::path frames = tree.root() / "frames";
+    fs::create_directories(frames);
+    DemoProcess demo(tree.work(), {"-d", "160", "120"},
+                     {{"DEMO_FRAMES", "20"}, {"DEMO_RECORD", frames.string()}}, Input::Null, {},
+                     [] { signal(SIGXFSZ, SIG_IGN); });
+    const auto limitFiles = [&](rlim_t bytes) {
+        const rlimit limit{bytes, RLIM_INFINITY};
+        return prlimit(demo.pid(), RLIMIT_FSIZE, &limit, nullptr) == 0;
+    };
+    ASSERT_TRUE(eventually([&] { return fs::exists(frames / "00001.png"); }, std::chrono::seconds(120)));
+    ASSERT_TRUE(limitFiles(1000));
+    ASSERT_TRUE(eventually([&] { return demo.errorOutput().find("recorded frame") != std::string::npos; }));
+    ASSERT_TRUE(limitFiles(RLIM_INFINITY));
+    EXPECT_EQ(demo.wait(), 0);
+    EXPECT_EQ(demo.output(), normalRunOutput());
+    const auto frame = [&](int number) {
+        return frames / (std::to_string(100000 + number).substr(1) + ".png");
+    };
+    int whole = 0;
+    for (; fs::exists(frame(whole)); ++whole)
+        EXPECT_EQ(loadImage(frame(whole)).width, 160) << frame(whole);
+    EXPECT_EQ(std::distance(fs::directory_iterator(frames), fs::directory_iterator()), whole);
+    EXPECT_EQ(demo.errorOutput(), "demo: could not write the recorded frame " + frame(whole).string() +
+                                      " (the recording stopped)\n");
+}
 
 // Keys sent while the program is still loading wait in the window's event queue until the first frame
 // polls them, so each key is sent once and its output waited for.

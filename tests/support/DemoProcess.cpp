@@ -86,7 +86,7 @@ template <typename Exec>
 
 DemoProcess::DemoProcess(const fs::path& workingDirectory, const std::vector<std::string>& arguments,
                          const std::map<std::string, std::string>& environment, Input input,
-                         const std::vector<int>& closed)
+                         const std::vector<int>& closed, const std::function<void()>& inChild)
     : stdoutPath_(workingDirectory / ".demo-stdout"), stderrPath_(workingDirectory / ".demo-stderr") {
     // A private X server: windows, focus and keys of tests running side by side never meet. It writes
     // its display number once it accepts connections.
@@ -131,6 +131,8 @@ DemoProcess::DemoProcess(const fs::path& workingDirectory, const std::vector<std
         setenv("DISPLAY", display_.c_str(), 1);
         for (const auto& [name, value] : environment)
             setenv(name.c_str(), value.c_str(), 1);
+        if (inChild)
+            inChild();
         execv(argv[0], argv.data());
         _exit(127);
     };

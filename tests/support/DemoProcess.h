@@ -17,13 +17,14 @@ enum class Input { Null, OpenPipe, ForegroundTerminal, ForegroundTerminalThenBg,
 
 // The real demo binary, started on its own display in a working folder of the test's choice, with
 // standard output and error collected into files, but for the descriptors `closed` at start (`2>&-`).
+// `inChild` runs in the demo's process just before it starts: limits, ignored signals, another user.
 class DemoProcess {
   public:
     static constexpr int EndedBy = 256; // plus the signal: beyond every exit status
 
     DemoProcess(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
                 const std::map<std::string, std::string>& environment = {}, Input input = Input::Null,
-                const std::vector<int>& closed = {});
+                const std::vector<int>& closed = {}, const std::function<void()>& inChild = nullptr);
     ~DemoProcess(); // kills the process if it is still running
     DemoProcess(const DemoProcess&) = delete;
     DemoProcess& operator=(const DemoProcess&) = delete;
